@@ -1,0 +1,254 @@
+#include "app/widget.h"
+
+#include "editor/myspinbox.h"
+#include "editor/parameterset.h"
+#include "editor/widgetform.h"
+#include "files/parameterfile.h"
+#include "protocol/framereceiver.h"
+#include "protocol/parameterframe.h"
+#include "serial/linesettings.h"
+#include "serial/mycombobox.h"
+#include "serial/statuslog.h"
+
+#include <QCheckBox>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTimer>
+
+namespace {
+
+QString desktopSaveDialog(QWidget *parent, const QString &caption, const QString &dir,
+                          const QString &filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+}
+
+QString desktopOpenDialog(QWidget *parent, const QString &caption, const QString &dir,
+                          const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+const char kFileStartDirectory[] = "/home/";
+
+} // namespace
+
+Widget::Widget(QWidget *parent)
+    : QWidget(parent), form(new WidgetForm), saveFileDialog(desktopSaveDialog),
+      openFileDialog(desktopOpenDialog)
+{
+    form->buildForm(this);
+    setupSerialPort();
+    initParameterControls();
+
+    clockTimer = new QTimer(this);
+    connect(clockTimer, &QTimer::timeout, clockTimer,
+            [this] { currentTime = StatusLog::clockStamp(QDateTime::currentDateTime()); });
+    clockTimer->start(StatusLog::kClockIntervalMs);
+
+    resize(600, 676);
+    form->textBrowser_StateShow->document()->setMaximumBlockCount(StatusLog::kMaximumLines);
+    connect(serialPort, SIGNAL(readyRead()), this, SLOT(serialDataRead()));
+}
+
+Widget::~Widget()
+{
+    delete form;
+}
+
+// ---- Serial link -----------------------------------------------------------
+
+void Widget::setupSerialPort()
+{
+    serialPort = new QSerialPort(this);
+    serialPort->setBaudRate(LineSettings::kBaudRate, QSerialPort::AllDirections);
+    serialPort->setDataBits(LineSettings::kDataBits);
+    serialPort->setParity(LineSettings::kParity);
+    serialPort->setStopBits(LineSettings::kStopBits);
+    connect(serialPort, &QSerialPort::errorOccurred, this, &Widget::onPortError);
+}
+
+void Widget::on_comboBox_Port_textActivated(const QString &arg1)
+{
+    if (arg1.isEmpty())
+        return;
+    closePort();
+    serialPort->setPortName(arg1);
+    const bool opened = serialPort->open(QIODevice::ReadWrite);
+    // Bytes left over from the previous port are no part of this one's frames.
+    receiveBuffer.clear();
+    const QString name = serialPort->portName();
+    appendStatus(opened ? StatusLog::portOpened(name) : StatusLog::portFailedToOpen(name));
+}
+
+void Widget::closePort()
+{
+    if (serialPort->isOpen())
+        serialPort->close();
+    receiveBuffer.clear();
+}
+
+// A device that goes away while open (an adapter pulled out) leaves the port
+// open and makes it report errors without end; close it once and say so. The
+// port can be chosen again when the device is back.
+void Widget::onPortError(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
+        return;
+    if (!serialPort->isOpen())
+        return;
+    closePort();
+    appendStatus(StatusLog::portDisconnected(serialPort->portName()));
+}
+
+void Widget::appendStatus(const QString &message)
+{
+    form->textBrowser_StateShow->append(StatusLog::line(currentTime, message));
+}
+
+// ---- Parameter controls ----------------------------------------------------
+
+void Widget::initParameterControls()
+{
+    for (std::size_t i = 0; i < kNumericParameterCount; ++i) {
+        const ParameterSpec &spec = kParameters[i];
+        const ParameterControls c = controlsFor(*form, spec.id);
+        MySpinBox *spin = c.spinBox;
+        connect(c.plus, SIGNAL(clicked()), spin, SLOT(addData()));
+        connect(c.minus, SIGNAL(clicked()), spin, SLOT(minusData()));
+        spin->setMaximum(spec.maximum);
+        spin->setMinimum(spec.minimum);
+        spin->setSingleStep(1);
+        spin->setValue(spec.start);
+    }
+}
+
+ParameterSet Widget::readControls() const
+{
+    ParameterSet values;
+    for (const ParameterSpec &spec : kParameters) {
+        if (isSwitch(spec.id))
+            values.setValue(spec.id, controlsFor(*form, spec.id).checkBox->isChecked() ? 1 : 0);
+        else
+            values.setValue(spec.id, controlsFor(*form, spec.id).spinBox->value());
+    }
+    return values;
+}
+
+// Spin boxes clamp what they are given to their range; a switch is on for
+// any value but 0.
+void Widget::writeControl(int index, int value)
+{
+    const Parameter id = kParameters[std::size_t(index)].id;
+    if (isSwitch(id))
+        controlsFor(*form, id).checkBox->setChecked(value != 0);
+    else
+        controlsFor(*form, id).spinBox->setValue(value);
+}
+
+// ---- Parameter protocol ----------------------------------------------------
+
+QString Widget::buildParameterFrame(int requestKind) const
+{
+    return ParameterFrame::requestText(readControls(), requestKind);
+}
+
+uint Widget::frameChecksum(const QString &payloadText) const
+{
+    return ParameterFrame::checksum(payloadText);
+}
+
+void Widget::on_pB_ReadParameter_clicked()
+{
+    sendRequest(ParameterFrame::kReadRequest);
+}
+
+void Widget::on_pB_WriteParameter_clicked()
+{
+    sendRequest(ParameterFrame::kWriteRequest);
+}
+
+void Widget::sendRequest(int requestKind)
+{
+    if (!serialPort->isOpen())
+        return;
+    const QByteArray frame = QByteArray::fromHex(buildParameterFrame(requestKind).toLatin1());
+    serialPort->write(frame.constData(), frame.size());
+}
+
+void Widget::serialDataRead()
+{
+    FrameReceiver::appendBytes(receiveBuffer, serialPort->readAll());
+    const auto answers = FrameReceiver::takeAnswers(receiveBuffer);
+    for (const FrameReceiver::Answer &answer : answers) {
+        applyParameterFrame(answer.frameText);
+        appendStatus(QString::fromUtf8(answer.kind == FrameReceiver::AnswerKind::ReadAnswer
+                                           ? StatusLog::kReadingSuccessful
+                                           : StatusLog::kWriteSuccessful));
+    }
+}
+
+void Widget::applyParameterFrame(const QString &frameText)
+{
+    const ParameterSet values = ParameterFrame::decode(frameText);
+    // In the order of the frame: the switches go with the flags byte.
+    writeControl(int(indexOf(Parameter::TorqueGain)), values.value(Parameter::TorqueGain));
+    writeControl(int(indexOf(Parameter::IntegralGain)), values.value(Parameter::IntegralGain));
+    for (Parameter id :
+         {Parameter::ReversedRotation, Parameter::SoftStart, Parameter::LOCKProtection})
+        writeControl(int(indexOf(id)), values.value(id));
+    for (std::size_t i = 2; i < ParameterFrame::kFields.size(); ++i) {
+        const Parameter id = ParameterFrame::kFields[i].id;
+        writeControl(int(indexOf(id)), values.value(id));
+    }
+}
+
+// ---- Parameter files -------------------------------------------------------
+
+void Widget::setSaveFileDialog(FileDialog dialog)
+{
+    saveFileDialog = dialog ? std::move(dialog) : FileDialog(desktopSaveDialog);
+}
+
+void Widget::setOpenFileDialog(FileDialog dialog)
+{
+    openFileDialog = dialog ? std::move(dialog) : FileDialog(desktopOpenDialog);
+}
+
+void Widget::on_pB_SaveParameter_clicked()
+{
+    const QString fileName = saveFileDialog(
+        this, tr("保存参数"), QLatin1String(kFileStartDirectory), tr("文本类型 (*.txt)"));
+    if (fileName.isEmpty())
+        return;
+    // The controls are read now, after the dialog has closed.
+    QStringList fields;
+    for (const ParameterSpec &spec : kParameters) {
+        if (isSwitch(spec.id))
+            fields.append(controlsFor(*form, spec.id).checkBox->isChecked() ? QStringLiteral("1")
+                                                                            : QStringLiteral("0"));
+        else
+            fields.append(controlsFor(*form, spec.id).spinBox->text());
+    }
+    const bool saved = ParameterFile::save(fileName, ParameterFile::formatLine(fields));
+    appendStatus(QString::fromUtf8(saved ? StatusLog::kSavedSuccessfully : StatusLog::kSaveFailed));
+}
+
+void Widget::on_pB_OpenParameter_clicked()
+{
+    const QString fileName = openFileDialog(
+        this, tr("打开参数"), QLatin1String(kFileStartDirectory), tr("文本类型 (*.txt)"));
+    if (fileName.isEmpty())
+        return;
+    const std::optional<QString> line = ParameterFile::readFirstLine(fileName);
+    if (!line)
+        return;
+    const std::optional<ParameterSet> values = ParameterFile::parseLine(*line);
+    if (!values)
+        return;
+    for (std::size_t i = 0; i < kParameterCount; ++i)
+        writeControl(int(i), values->value(kParameters[i].id));
+    appendStatus(QString::fromUtf8(StatusLog::kLoadingSuccessful));
+}

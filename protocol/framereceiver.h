@@ -1,0 +1,41 @@
+#ifndef NIMBAL_FRAMERECEIVER_H
+#define NIMBAL_FRAMERECEIVER_H
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+// Cuts parameter frames out of the hex text of received bytes.
+namespace FrameReceiver {
+
+enum class AnswerKind
+{
+    ReadAnswer,
+    WriteAnswer
+};
+
+struct Answer
+{
+    QString frameText; // 40 upper-case hex digits
+    AnswerKind kind;
+};
+
+// Appends the bytes to `buffer` as upper-case hex text.
+void appendBytes(QString &buffer, const QByteArray &bytes);
+
+// Takes every whole frame out of `buffer` and returns the valid answers in
+// order of arrival. A candidate is a "55" pair with "AA" nineteen bytes
+// later. One whose checksum holds is consumed whole; it is an answer when
+// its flags carry the read bit (checked first) or the write bit, and is
+// dropped otherwise (the tool's own requests coming back on an echoing line).
+// One whose checksum fails costs only its first byte, so a real frame that
+// starts inside it is still found. Whatever precedes a candidate is noise.
+// At most 19 bytes (38 characters) stay behind for the next arrival.
+//
+// The buffer is scanned with an index and its consumed front cut once, so
+// one call takes time linear in the buffer's length.
+QVector<Answer> takeAnswers(QString &buffer);
+
+} // namespace FrameReceiver
+
+#endif

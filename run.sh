@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the program and starts its window.
+set -euo pipefail
+cd "$(dirname "$0")"
+source tools/deps.sh
+
+# The status log writes Chinese text; it needs a CJK font to be readable.
+install_packages "${BUILD_PACKAGES[@]}" fonts-noto-cjk
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBAL_BUILD_TESTS=OFF \
+    -DNIMBAL_BUILD_EXTRAS=OFF >/dev/null
+cmake --build build -j"$(jobs)" --target nimbal-servo
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" = "" ]; then
+    echo "No display found (DISPLAY and WAYLAND_DISPLAY are unset): run ./run.sh from a desktop session." >&2
+    exit 1
+fi
+exec ./build/nimbal-servo

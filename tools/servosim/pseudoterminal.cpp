@@ -1,0 +1,132 @@
+#include "pseudoterminal.h"
+
+#include <asm/termbits.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+
+PseudoTerminal::PseudoTerminal()
+{
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0) {
+        m_error = QString::fromLocal8Bit(std::strerror(errno));
+        closeMaster();
+        return;
+    }
+    char name[128] = {};
+    if (::ptsname_r(m_master, name, sizeof name) != 0) {
+        m_error = QString::fromLocal8Bit(std::strerror(errno));
+        closeMaster();
+        return;
+    }
+    m_slavePath = QString::fromLocal8Bit(name);
+
+    // Raw mode, so the line discipline neither echoes nor rewrites bytes.
+    struct termios2 tio;
+    if (::ioctl(m_master, TCGETS2, &tio) == 0) {
+        tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
+        tio.c_oflag &= ~OPOST;
+        tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+        tio.c_cflag &= ~(CSIZE | PARENB);
+        tio.c_cflag |= CS8;
+        ::ioctl(m_master, TCSETS2, &tio);
+    }
+}
+
+PseudoTerminal::~PseudoTerminal()
+{
+    closeMaster();
+}
+
+void PseudoTerminal::closeMaster()
+{
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
+}
+
+bool PseudoTerminal::write(const QByteArray &bytes)
+{
+    const char *p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(m_master, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN) {
+                pollfd pfd{m_master, POLLOUT, 0};
+                ::poll(&pfd, 1, 100);
+                continue;
+            }
+            m_error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+QByteArray PseudoTerminal::readAvailable()
+{
+    QByteArray out;
+    char buf[4096];
+    for (;;) {
+        const ssize_t n = ::read(m_master, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        out.append(buf, int(n));
+    }
+    return out;
+}
+
+QByteArray PseudoTerminal::read(int timeoutMs, int atLeast)
+{
+    QByteArray out;
+    QElapsedTimer timer;
+    timer.start();
+    while (out.size() < atLeast) {
+        const qint64 left = timeoutMs - timer.elapsed();
+        if (left <= 0)
+            break;
+        pollfd pfd{m_master, POLLIN, 0};
+        if (::poll(&pfd, 1, int(left)) <= 0)
+            break;
+        const QByteArray chunk = readAvailable();
+        if (chunk.isEmpty())
+            break;
+        out += chunk;
+    }
+    return out;
+}
+
+bool PseudoTerminal::lineSettings(unsigned *baudRate, bool *twoStopBits, int *dataBits,
+                                  bool *parity) const
+{
+    // On a master, the terminal ioctls report the slave's settings.
+    struct termios2 tio;
+    if (m_master < 0 || ::ioctl(m_master, TCGETS2, &tio) != 0)
+        return false;
+    if (baudRate)
+        *baudRate = tio.c_ospeed;
+    if (twoStopBits)
+        *twoStopBits = (tio.c_cflag & CSTOPB) != 0;
+    if (dataBits) {
+        switch (tio.c_cflag & CSIZE) {
+        case CS5: *dataBits = 5; break;
+        case CS6: *dataBits = 6; break;
+        case CS7: *dataBits = 7; break;
+        default: *dataBits = 8; break;
+        }
+    }
+    if (parity)
+        *parity = (tio.c_cflag & PARENB) != 0;
+    return true;
+}

@@ -1,0 +1,47 @@
+#ifndef NIMBAL_PSEUDOTERMINAL_H
+#define NIMBAL_PSEUDOTERMINAL_H
+
+#include <QByteArray>
+#include <QString>
+
+// A kernel pseudo-terminal pair. The owner plays the device on the master
+// side; the program under test opens the slave by its full path, as it would
+// open a USB-serial adapter. POSIX only.
+class PseudoTerminal
+{
+public:
+    PseudoTerminal();
+    ~PseudoTerminal();
+    PseudoTerminal(const PseudoTerminal &) = delete;
+    PseudoTerminal &operator=(const PseudoTerminal &) = delete;
+
+    bool isOpen() const { return m_master >= 0; }
+    int masterFd() const { return m_master; }
+    QString slavePath() const { return m_slavePath; }
+    QString errorString() const { return m_error; }
+
+    // Writes all of `bytes` to the master side; false on error.
+    bool write(const QByteArray &bytes);
+    // Reads what arrives within `timeoutMs` (stops early once `atLeast`
+    // bytes are in).
+    QByteArray read(int timeoutMs, int atLeast = 1);
+    // Bytes waiting on the master side right now, without blocking.
+    QByteArray readAvailable();
+
+    // Line settings of the slave as its current opener set them, read
+    // from the master side with termios2: output baud rate and whether
+    // two stop bits are set. False when the query fails.
+    bool lineSettings(unsigned *baudRate, bool *twoStopBits, int *dataBits = nullptr,
+                      bool *parity = nullptr) const;
+
+    // Closes the master side: to the slave's opener this looks like the
+    // device being unplugged.
+    void closeMaster();
+
+private:
+    int m_master = -1;
+    QString m_slavePath;
+    QString m_error;
+};
+
+#endif

@@ -1,14 +1,40 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test headless.
+# Installs what is missing, builds everything and runs every test headless:
+# once against Qt 5, once against Qt 5 with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and once against Qt 6.
+#
+# NIMBAL_TEST_PASSES picks passes (default "qt5 sanitize qt6").
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
 
-install_packages "${BUILD_PACKAGES[@]}"
+passes=${NIMBAL_TEST_PASSES:-qt5 sanitize qt6}
+
+packages=("${BUILD_PACKAGES[@]}" desktop-file-utils python3)
+case " $passes " in *" qt6 "*) packages+=("${QT6_PACKAGES[@]}") ;; esac
+install_packages "${packages[@]}"
 
 export QT_QPA_PLATFORM=offscreen
 export CTEST_OUTPUT_ON_FAILURE=1
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(jobs)"
-(cd build && ctest -j"$(jobs)" --timeout 300)
+run_pass() {
+    local name=$1 dir=$2
+    shift 2
+    echo "==== $name: configure and build ($dir)"
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" -j"$(jobs)"
+    echo "==== $name: tests"
+    (cd "$dir" && ctest -j"$(jobs)" --timeout 300)
+}
+
+for pass in $passes; do
+    case $pass in
+    qt5) run_pass "Qt 5" build ;;
+    sanitize)
+        ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=0 \
+        UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+            run_pass "Qt 5, ASan+UBSan" build-sanitize -DNIMBAL_SANITIZE=ON -DNIMBAL_BUILD_EXTRAS=OFF ;;
+    qt6) run_pass "Qt 6" build-qt6 -DNIMBAL_QT6=ON ;;
+    *) echo "unknown pass: $pass" >&2; exit 2 ;;
+    esac
+done

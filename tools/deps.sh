@@ -26,4 +26,7 @@ install_packages() {
 # Packages every build needs.
 BUILD_PACKAGES=(build-essential cmake qtbase5-dev libqt5serialport5-dev)
 
+# Packages of the Qt 6 build.
+QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev libgl-dev)
+
 jobs() { echo 2; }

@@ -112,6 +112,17 @@ QImage drawWindowIcon()
     return img;
 }
 
+// The same gear at the 256 x 256 of a desktop's application icon.
+QImage drawApplicationIcon()
+{
+    QImage img = transparentImage(256, 256);
+    QPainter p;
+    beginPainting(p, img);
+    drawGear(p, QPointF(128, 128), 120, kGearGrey);
+    p.end();
+    return img;
+}
+
 // Spin-box buttons: thick bars with slightly rounded ends, shown at about 20 px.
 const qreal kSignLength = 140;
 const qreal kSignThickness = 30;
@@ -375,8 +386,8 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
 
     const QStringList args = app.arguments();
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: nimbal-iconmaker OUTDIR\n");
+    if (args.size() != 2 && args.size() != 3) {
+        std::fprintf(stderr, "usage: nimbal-iconmaker OUTDIR [DESKTOP_ICON_PNG]\n");
         return 2;
     }
     const QDir outDir(args.at(1));
@@ -411,6 +422,15 @@ int main(int argc, char *argv[])
         const QString path = outDir.filePath(name);
         if (!ok || !writeFile(path, data)) {
             std::fprintf(stderr, "nimbal-iconmaker: failed to write %s\n", qPrintable(path));
+            ++failures;
+        }
+    }
+    // The application icon that desktop menus show, installed beside the program.
+    if (args.size() == 3) {
+        QByteArray data;
+        const QImage icon = drawApplicationIcon().convertToFormat(QImage::Format_ARGB32);
+        if (!encode(icon, "png", -1, &data) || !writeFile(args.at(2), data)) {
+            std::fprintf(stderr, "nimbal-iconmaker: failed to write %s\n", qPrintable(args.at(2)));
             ++failures;
         }
     }

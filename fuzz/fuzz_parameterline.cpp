@@ -1,0 +1,49 @@
+// The parameter-line parser on arbitrary text.
+
+#include "files/parameterfile.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#define FUZZ_CHECK(cond)                                                                           \
+    do {                                                                                           \
+        if (!(cond)) {                                                                             \
+            std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__);     \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (0)
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString line =
+        QString::fromUtf8(reinterpret_cast<const char *>(data), int(std::min<size_t>(size, 1 << 16)));
+    const std::optional<ParameterSet> parsed = ParameterFile::parseLine(line);
+    const QStringList fields = line.split(QLatin1Char(','));
+
+    // Fewer than fourteen fields: nothing is taken.
+    FUZZ_CHECK(parsed.has_value() == (fields.size() >= int(kParameterCount)));
+    if (!parsed)
+        return 0;
+
+    // Only the first fourteen fields count: whatever follows them changes
+    // nothing, and each value is its field's decimal value or 0.
+    const QString firstFourteen = fields.mid(0, int(kParameterCount)).join(QLatin1Char(','));
+    FUZZ_CHECK(ParameterFile::parseLine(firstFourteen) == parsed);
+    for (const ParameterSpec &spec : kParameters) {
+        bool ok = false;
+        const int v = fields.at(int(indexOf(spec.id))).toInt(&ok, 10);
+        FUZZ_CHECK(parsed->value(spec.id) == (ok ? v : 0));
+    }
+
+    // What is written back parses to the same values.
+    QStringList written;
+    for (const ParameterSpec &spec : kParameters)
+        written.append(QString::number(parsed->value(spec.id)));
+    FUZZ_CHECK(ParameterFile::parseLine(ParameterFile::formatLine(written)) == parsed);
+    return 0;
+}

@@ -1,0 +1,73 @@
+// Starts like the program and quits at the window's first expose, printing
+// the monotonic clock at that moment (nanoseconds) on stdout.
+//
+// usage: nimbal-startup-probe tool|bare
+//   tool: the program's start-up, its window and all;
+//   bare: a program that shows one empty QWidget, the baseline.
+// The window is closed as a user would close it, so the run also serves a
+// leak check of start-up and teardown.
+
+#include "app/widget.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFont>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <memory>
+
+namespace {
+
+class FirstExpose : public QObject
+{
+public:
+    explicit FirstExpose(QWidget *widget) : m_widget(widget) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && !m_seen) {
+            m_seen = true;
+            timespec ts{};
+            clock_gettime(CLOCK_MONOTONIC, &ts);
+            std::printf("%lld\n", static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
+            std::fflush(stdout);
+            QTimer::singleShot(0, m_widget, &QWidget::close);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget *m_widget;
+    bool m_seen = false;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const bool bare = argc > 1 && std::strcmp(argv[1], "bare") == 0;
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+#endif
+    QApplication app(argc, argv);
+    std::unique_ptr<QWidget> window;
+    if (bare) {
+        window = std::make_unique<QWidget>();
+    } else {
+        QFont font = QApplication::font();
+        font.setFamily(QStringLiteral("微软雅黑"));
+        font.setPointSize(8);
+        QApplication::setFont(font);
+        window = std::make_unique<Widget>();
+    }
+    // Expose events go to the native window, so watch that.
+    FirstExpose probe(window.get());
+    window->winId(); // creates the native window now
+    window->windowHandle()->installEventFilter(&probe);
+    window->show();
+    return app.exec();
+}

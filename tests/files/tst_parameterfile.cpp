@@ -1,0 +1,603 @@
+#include "app/widget.h"
+#include "editor/parameterset.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+using Values = QList<int>; // the fourteen controls in file order; a switch is 1 or 0
+
+// Two states that differ in every control, so that a control the loader
+// leaves alone shows up from at least one of them.
+const Values kPresetA = {1, 2, 3, 4, 501, 2499, 1, 1499, 1, 2, 3, 1, 0, 1};
+const Values kPresetB = {254, 253, 252, 251, 2400, 600, 49, 700, 398, 250, 249, 0, 1, 0};
+
+const Values kStartValues = {0, 0, 0, 0, 500, 2500, 0, 1500, 0, 0, 0, 0, 0, 0};
+const Values kDistinctValues = {12, 34, 56, 78, 900, 2000, 25, 1600, 300, 45, 67, 1, 0, 1};
+
+const QString kSaved = QString::fromUtf8("参数已成功保存  Saved successfully");
+const QString kLoaded = QString::fromUtf8("参数载入成功  Loading successful");
+const QString kSaveFailed = QString::fromUtf8("参数保存失败  Failed to save");
+
+QString dataPath(const QString &name)
+{
+    return QStringLiteral(NIMBAL_TEST_DATA "/") + name;
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<cannot open ") + path.toLocal8Bit() + '>';
+    return file.readAll();
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+QSpinBox *spinBox(Widget &w, const ParameterSpec &spec)
+{
+    return w.findChild<QSpinBox *>(QStringLiteral("spinBox_") + QLatin1String(spec.name));
+}
+
+QCheckBox *checkBox(Widget &w, const ParameterSpec &spec)
+{
+    return w.findChild<QCheckBox *>(QStringLiteral("cB_") + QLatin1String(spec.name));
+}
+
+Values controlValues(Widget &w)
+{
+    Values values;
+    for (const ParameterSpec &spec : kParameters)
+        values.append(isSwitch(spec.id) ? int(checkBox(w, spec)->isChecked())
+                                        : spinBox(w, spec)->value());
+    return values;
+}
+
+void setControls(Widget &w, const Values &values)
+{
+    for (std::size_t i = 0; i < kParameterCount; ++i) {
+        if (isSwitch(kParameters[i].id))
+            checkBox(w, kParameters[i])->setChecked(values.at(int(i)) != 0);
+        else
+            spinBox(w, kParameters[i])->setValue(values.at(int(i)));
+    }
+}
+
+// The messages of the status log without their "[stamp] " prefix.
+QStringList logMessages(Widget &w)
+{
+    const QString text =
+        w.findChild<QTextBrowser *>(QStringLiteral("textBrowser_StateShow"))->toPlainText();
+    QStringList messages;
+    if (text.isEmpty())
+        return messages;
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        const int end = line.indexOf(QLatin1String("] "));
+        messages.append(line.startsWith(QLatin1Char('[')) && end >= 0 ? line.mid(end + 2) : line);
+    }
+    return messages;
+}
+
+void clickButton(Widget &w, const char *name)
+{
+    w.findChild<QPushButton *>(QLatin1String(name))->click();
+}
+
+void saveAs(Widget &w, const QString &fileName)
+{
+    w.setSaveFileDialog([fileName](QWidget *, const QString &, const QString &, const QString &) {
+        return fileName;
+    });
+    clickButton(w, "pB_SaveParameter");
+}
+
+void openFrom(Widget &w, const QString &fileName)
+{
+    w.setOpenFileDialog([fileName](QWidget *, const QString &, const QString &, const QString &) {
+        return fileName;
+    });
+    clickButton(w, "pB_OpenParameter");
+}
+
+// Lowers the limit on the size of files this process writes, as a full disk
+// would stop a write; a write past it fails with EFBIG instead of raising
+// SIGXFSZ. Both are put back when the guard goes.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = m_old;
+        lowered.rlim_cur = bytes;
+        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool isActive() const { return m_active; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_active = false;
+};
+
+long peakResidentKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// A first line of exactly `length` characters holding the distinct values,
+// the first field padded with leading zeros.
+QByteArray paddedLine(int length)
+{
+    const QByteArray rest = ",34,56,78,900,2000,25,1600,300,45,67,1,0,1";
+    return QByteArray(length - rest.size() - 2, '0') + "12" + rest;
+}
+
+} // namespace
+
+class TestParameterFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void dialogsGetCaptionStartDirectoryFilterAndWindow_data();
+    void dialogsGetCaptionStartDirectoryFilterAndWindow();
+    void cancelledDialogChangesNothingAndLogsNothing_data();
+    void cancelledDialogChangesNothingAndLogsNothing();
+
+    void saveWritesReferenceBytes_data();
+    void saveWritesReferenceBytes();
+    void saveTakesControlsAsTheyAreWhenTheDialogCloses();
+    void failedSaveLogsFailureAndKeepsOldFile_data();
+    void failedSaveLogsFailureAndKeepsOldFile();
+
+    void loadSetsControlsFromFirstLine_data();
+    void loadSetsControlsFromFirstLine();
+    void loadOfBinaryGarbageIsAllOrNothing();
+    void loadOfHugeFileWithoutLineEndReadsOnlyItsStart();
+
+    void savedFileLoadsBackToSameValues();
+    void emptiedEntryLoadsAsMinimum();
+};
+
+void TestParameterFile::dialogsGetCaptionStartDirectoryFilterAndWindow_data()
+{
+    QTest::addColumn<QByteArray>("button");
+    QTest::addColumn<QString>("caption");
+
+    QTest::newRow("save") << QByteArray("pB_SaveParameter") << QString::fromUtf8("保存参数");
+    QTest::newRow("open") << QByteArray("pB_OpenParameter") << QString::fromUtf8("打开参数");
+}
+
+void TestParameterFile::dialogsGetCaptionStartDirectoryFilterAndWindow()
+{
+    QFETCH(QByteArray, button);
+    QFETCH(QString, caption);
+
+    Widget w;
+    int calls = 0;
+    QWidget *gotParent = nullptr;
+    QString gotCaption, gotDir, gotFilter;
+    const Widget::FileDialog dialog = [&](QWidget *parent, const QString &c, const QString &dir,
+                                          const QString &filter) {
+        ++calls;
+        gotParent = parent;
+        gotCaption = c;
+        gotDir = dir;
+        gotFilter = filter;
+        return QString();
+    };
+    w.setSaveFileDialog(dialog);
+    w.setOpenFileDialog(dialog);
+
+    clickButton(w, button.constData());
+
+    QCOMPARE(calls, 1);
+    QCOMPARE(gotParent, static_cast<QWidget *>(&w));
+    QCOMPARE(gotCaption, caption);
+    QCOMPARE(gotDir, QStringLiteral("/home/"));
+    QCOMPARE(gotFilter, QString::fromUtf8("文本类型 (*.txt)"));
+}
+
+void TestParameterFile::cancelledDialogChangesNothingAndLogsNothing_data()
+{
+    dialogsGetCaptionStartDirectoryFilterAndWindow_data();
+}
+
+void TestParameterFile::cancelledDialogChangesNothingAndLogsNothing()
+{
+    QFETCH(QByteArray, button);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // Nothing may turn up in the working directory either.
+    const auto restoreCurrent = qScopeGuard([old = QDir::currentPath()] { QDir::setCurrent(old); });
+    QVERIFY(QDir::setCurrent(dir.path()));
+    Widget w;
+    setControls(w, kPresetA);
+    const Widget::FileDialog cancel = [](QWidget *, const QString &, const QString &,
+                                         const QString &) {
+        return QString();
+    };
+    w.setSaveFileDialog(cancel);
+    w.setOpenFileDialog(cancel);
+
+    clickButton(w, button.constData());
+
+    QCOMPARE(controlValues(w), kPresetA);
+    QCOMPARE(logMessages(w), QStringList());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+}
+
+void TestParameterFile::saveWritesReferenceBytes_data()
+{
+    QTest::addColumn<Values>("values"); // empty: as a new window starts
+    QTest::addColumn<QByteArray>("existing");
+    QTest::addColumn<QString>("reference");
+
+    QTest::newRow("start values") << Values() << QByteArray() << "start-values.txt";
+    QTest::newRow("reversed rotation and lock protection on")
+        << Values{0, 0, 0, 0, 500, 2500, 0, 1500, 0, 0, 0, 1, 0, 1} << QByteArray()
+        << "switches-on-off-on.txt";
+    QTest::newRow("a distinct value in every field")
+        << kDistinctValues << QByteArray() << "distinct-values.txt";
+    QTest::newRow("over a longer file")
+        << Values()
+        << QByteArray("200,201,202,203,2222,2333,44,2444,388,204,205,0,1,0\r\n"
+                      "12,34,56,78,900,2000,25,1600,300,45,67,1,0,1\r\n")
+        << "start-values.txt";
+}
+
+void TestParameterFile::saveWritesReferenceBytes()
+{
+    QFETCH(Values, values);
+    QFETCH(QByteArray, existing);
+    QFETCH(QString, reference);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString fileName = dir.filePath(QStringLiteral("params.txt"));
+    if (!existing.isNull())
+        QVERIFY(writeBytes(fileName, existing));
+    Widget w;
+    if (!values.isEmpty())
+        setControls(w, values);
+
+    saveAs(w, fileName);
+
+    QCOMPARE(readBytes(fileName), readBytes(dataPath(reference)));
+    QCOMPARE(logMessages(w), QStringList{kSaved});
+    // Nothing left beside it from writing it.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("params.txt")});
+}
+
+// An answer from the servo may change the controls while the dialog is open;
+// the file gets what the controls hold once it has closed.
+void TestParameterFile::saveTakesControlsAsTheyAreWhenTheDialogCloses()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString fileName = dir.filePath(QStringLiteral("params.txt"));
+    Widget w;
+    w.setSaveFileDialog([&](QWidget *, const QString &, const QString &, const QString &) {
+        setControls(w, kDistinctValues);
+        return fileName;
+    });
+
+    clickButton(w, "pB_SaveParameter");
+
+    QCOMPARE(readBytes(fileName), readBytes(dataPath(QStringLiteral("distinct-values.txt"))));
+}
+
+enum class SaveFailure
+{
+    MissingDirectory,
+    DirectoryIsAFile,
+    DiskFull,
+};
+Q_DECLARE_METATYPE(SaveFailure)
+
+void TestParameterFile::failedSaveLogsFailureAndKeepsOldFile_data()
+{
+    QTest::addColumn<SaveFailure>("failure");
+
+    QTest::newRow("directory does not exist") << SaveFailure::MissingDirectory;
+    QTest::newRow("directory part is a regular file") << SaveFailure::DirectoryIsAFile;
+    QTest::newRow("disk full over a longer file") << SaveFailure::DiskFull;
+}
+
+void TestParameterFile::failedSaveLogsFailureAndKeepsOldFile()
+{
+    QFETCH(SaveFailure, failure);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray oldBytes = "200,201,202,203,2222,2333,44,2444,388,204,205,0,1,0\n"
+                                "a longer file than the new line\n";
+    QString fileName;
+    switch (failure) {
+    case SaveFailure::MissingDirectory:
+        fileName = dir.filePath(QStringLiteral("missing/params.txt"));
+        break;
+    case SaveFailure::DirectoryIsAFile:
+        QVERIFY(writeBytes(dir.filePath(QStringLiteral("plain")), "x"));
+        fileName = dir.filePath(QStringLiteral("plain/params.txt"));
+        break;
+    case SaveFailure::DiskFull:
+        fileName = dir.filePath(QStringLiteral("params.txt"));
+        QVERIFY(writeBytes(fileName, oldBytes));
+        break;
+    }
+    const QStringList entriesBefore =
+        QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    Widget w;
+    setControls(w, kDistinctValues);
+
+    if (failure == SaveFailure::DiskFull) {
+        // Room for a few bytes of the new line, not for all of it.
+        const FileSizeLimit limit(8);
+        QVERIFY(limit.isActive());
+        saveAs(w, fileName);
+    } else {
+        saveAs(w, fileName);
+    }
+
+    QCOMPARE(logMessages(w), QStringList{kSaveFailed});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), entriesBefore);
+    if (failure == SaveFailure::DiskFull)
+        QCOMPARE(readBytes(fileName), oldBytes);
+}
+
+void TestParameterFile::loadSetsControlsFromFirstLine_data()
+{
+    // A file in tests/data, or else `content` written to a file of its own.
+    QTest::addColumn<QString>("reference");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("loaded");     // false: every control unchanged, nothing logged
+    QTest::addColumn<Values>("expected"); // when loaded
+
+    const Values distinct = kDistinctValues;
+    QTest::newRow("start values") << "start-values.txt" << QByteArray() << true << kStartValues;
+    QTest::newRow("a distinct value in every field")
+        << "distinct-values.txt" << QByteArray() << true << distinct;
+    QTest::newRow("CRLF line end") << "crlf-line-end.txt" << QByteArray() << true << distinct;
+    QTest::newRow("second line after CRLF ignored")
+        << "crlf-second-line.txt" << QByteArray() << true << distinct;
+    QTest::newRow("second line after LF ignored")
+        << "lf-second-line.txt" << QByteArray() << true << distinct;
+    QTest::newRow("fourteen zeros go to each minimum")
+        << "fourteen-zeros.txt" << QByteArray() << true
+        << Values{0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 0, 0, 0};
+    QTest::newRow("max pulse width 3000 goes to 2500")
+        << "max-pulse-width-3000.txt" << QByteArray() << true << kStartValues;
+    QTest::newRow("above every range")
+        << "above-ranges.txt" << QByteArray() << true
+        << Values{255, 255, 255, 255, 2500, 2500, 50, 2500, 399, 255, 255, 1, 1, 1};
+    QTest::newRow("below every range") << "below-ranges.txt" << QByteArray() << true
+                                       << Values{0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 1, 1, 1};
+    QTest::newRow("switch field 2 is on")
+        << "reversed-rotation-2.txt" << QByteArray() << true
+        << Values{0, 0, 0, 0, 500, 2500, 0, 1500, 0, 0, 0, 1, 0, 0};
+    QTest::newRow("switch field -1 is on")
+        << "reversed-rotation-minus-1.txt" << QByteArray() << true
+        << Values{0, 0, 0, 0, 500, 2500, 0, 1500, 0, 0, 0, 1, 0, 0};
+    QTest::newRow("switch field letter is off")
+        << "reversed-rotation-letter.txt" << QByteArray() << true << kStartValues;
+    QTest::newRow("switch field empty is off")
+        << "reversed-rotation-empty.txt" << QByteArray() << true << kStartValues;
+    QTest::newRow("fifteen fields") << "fifteen-fields.txt" << QByteArray() << true << distinct;
+    QTest::newRow("nineteen fields") << "nineteen-fields.txt" << QByteArray() << true << distinct;
+    QTest::newRow("UTF-8 byte-order mark") << "utf8-bom.txt" << QByteArray() << true << distinct;
+    QTest::newRow("binary fields count as 0")
+        << "binary-fields.txt" << QByteArray() << true
+        << Values{0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 0, 0, 0};
+    QTest::newRow("thirteen fields") << "thirteen-fields.txt" << QByteArray() << false << Values();
+    QTest::newRow("thirteen fields, more on the next line")
+        << "thirteen-fields-then-more.txt" << QByteArray() << false << Values();
+    QTest::newRow("empty file") << "empty.txt" << QByteArray() << false << Values();
+    QTest::newRow("file does not exist") << "no-such-file.txt" << QByteArray() << false << Values();
+    QTest::newRow("line end only") << QString() << QByteArray("\n") << false << Values();
+    QTest::newRow("thirteen commas") << QString() << QByteArray(",,,,,,,,,,,,,") << true
+                                     << Values{0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 0, 0, 0};
+
+    // The first line counts up to 64 KiB characters and no further.
+    QTest::newRow("first line of exactly 64 KiB") << QString() << paddedLine(64 * 1024) + "\n"
+                                                  << true << distinct;
+    QTest::newRow("first line one past 64 KiB loses its last character")
+        << QString() << paddedLine(64 * 1024 + 1) << true
+        << Values{12, 34, 56, 78, 900, 2000, 25, 1600, 300, 45, 67, 1, 0, 0};
+    QTest::newRow("fourteenth field only past 64 KiB")
+        << QString()
+        << QByteArray("1,") + QByteArray(70 * 1024, '0') + ",3,4,5,6,7,8,9,10,11,12,13,14" << false
+        << Values();
+}
+
+void TestParameterFile::loadSetsControlsFromFirstLine()
+{
+    QFETCH(QString, reference);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, loaded);
+    QFETCH(Values, expected);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString fileName = dataPath(reference);
+    if (reference.isEmpty()) {
+        fileName = dir.filePath(QStringLiteral("params.txt"));
+        QVERIFY(writeBytes(fileName, content));
+    }
+
+    for (const Values &preset : {kPresetA, kPresetB}) {
+        Widget w;
+        setControls(w, preset);
+
+        openFrom(w, fileName);
+
+        QCOMPARE(controlValues(w), loaded ? expected : preset);
+        QCOMPARE(logMessages(w), loaded ? QStringList{kLoaded} : QStringList());
+    }
+}
+
+// Whatever bytes a wrongly chosen file holds, loading either sets the
+// controls and says so, or leaves them alone and says nothing.
+void TestParameterFile::loadOfBinaryGarbageIsAllOrNothing()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString fileName = dir.filePath(QStringLiteral("garbage.txt"));
+    QRandomGenerator random(20240611);
+    Widget w;
+    int loads = 0, refusals = 0;
+    for (int round = 0; round < 200; ++round) {
+        // Rich in commas so that both outcomes come up.
+        QByteArray bytes;
+        const int size = random.bounded(1, 200);
+        for (int i = 0; i < size; ++i) {
+            const int pick = random.bounded(10);
+            bytes.append(pick < 3   ? ','
+                         : pick < 5 ? char('0' + random.bounded(10))
+                                    : char(random.bounded(256)));
+        }
+        QVERIFY(writeBytes(fileName, bytes));
+        const Values preset = round % 2 ? kPresetA : kPresetB;
+        setControls(w, preset);
+        w.findChild<QTextBrowser *>(QStringLiteral("textBrowser_StateShow"))->clear();
+
+        openFrom(w, fileName);
+
+        const QStringList log = logMessages(w);
+        const int lineEnd = bytes.indexOf('\n');
+        const QByteArray firstLine = lineEnd < 0 ? bytes : bytes.left(lineEnd);
+        for (const ParameterSpec &spec : kParameters) {
+            if (isSwitch(spec.id))
+                continue;
+            const QSpinBox *box = spinBox(w, spec);
+            QVERIFY(box->value() >= spec.minimum && box->value() <= spec.maximum);
+        }
+        if (log.isEmpty()) {
+            ++refusals;
+            QCOMPARE(controlValues(w), preset);
+        } else {
+            ++loads;
+            QCOMPARE(log, QStringList{kLoaded});
+            QVERIFY2(firstLine.count(',') >= 13, bytes.toHex().constData());
+        }
+    }
+    QVERIFY(loads > 0);
+    QVERIFY(refusals > 0);
+}
+
+void TestParameterFile::loadOfHugeFileWithoutLineEndReadsOnlyItsStart()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString fileName = dir.filePath(QStringLiteral("huge.txt"));
+    const qint64 fileSize = 16 * 1024 * 1024;
+    {
+        // Written a piece at a time, so that the test itself never holds it.
+        QFile file(fileName);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        int number = 1;
+        while (file.size() < fileSize) {
+            QByteArray piece;
+            while (piece.size() < 60000)
+                piece += QByteArray::number(number++) + ',';
+            QVERIFY(file.write(piece) == piece.size());
+        }
+    }
+    Widget w;
+    setControls(w, kPresetB);
+    const long peakBefore = peakResidentKiB();
+
+    openFrom(w, fileName);
+
+    QCOMPARE(controlValues(w), (Values{1, 2, 3, 4, 500, 500, 7, 500, 9, 10, 11, 1, 1, 1}));
+    QCOMPARE(logMessages(w), QStringList{kLoaded});
+    // Reading it whole would take at least its size again, twice over as text.
+    const long growthKiB = peakResidentKiB() - peakBefore;
+    QVERIFY2(growthKiB < fileSize / 1024 / 4, QByteArray::number(qlonglong(growthKiB)));
+}
+
+void TestParameterFile::savedFileLoadsBackToSameValues()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString fileName = dir.filePath(QStringLiteral("params.txt"));
+    QRandomGenerator random(1500);
+    Widget saver;
+    Widget loader;
+    saveAs(saver, fileName);
+    for (int round = 0; round < 200; ++round) {
+        // Often at the ends of the ranges, where off-by-one faults live.
+        Values values, elsewhere;
+        for (const ParameterSpec &spec : kParameters) {
+            const int pick = random.bounded(4);
+            const int v = pick == 0   ? spec.minimum
+                          : pick == 1 ? spec.maximum
+                                      : random.bounded(spec.minimum, spec.maximum + 1);
+            values.append(v);
+            elsewhere.append(v == spec.minimum ? spec.maximum : spec.minimum);
+        }
+        setControls(saver, values);
+        setControls(loader, elsewhere);
+
+        clickButton(saver, "pB_SaveParameter");
+        openFrom(loader, fileName);
+
+        QCOMPARE(controlValues(loader), values);
+        QCOMPARE(logMessages(saver).constLast(), kSaved);
+        QCOMPARE(logMessages(loader).constLast(), kLoaded);
+    }
+}
+
+void TestParameterFile::emptiedEntryLoadsAsMinimum()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString fileName = dir.filePath(QStringLiteral("params.txt"));
+    Widget saver;
+    // Two of them start above their minimum.
+    for (const char *name : {"TorqueGain", "MAXPulseWidth", "NeutralPoint"})
+        saver.findChild<QSpinBox *>(QStringLiteral("spinBox_") + QLatin1String(name))
+            ->findChild<QLineEdit *>()
+            ->clear();
+
+    saveAs(saver, fileName);
+    QCOMPARE(readBytes(fileName), QByteArray(",0,0,0,500,,0,,0,0,0,0,0,0"));
+
+    Widget loader;
+    setControls(loader, kPresetB);
+    openFrom(loader, fileName);
+    QCOMPARE(controlValues(loader), (Values{0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 0, 0, 0}));
+    QCOMPARE(logMessages(loader), QStringList{kLoaded});
+}
+
+QTEST_MAIN(TestParameterFile)
+#include "tst_parameterfile.moc"

@@ -18,13 +18,13 @@ void appendBytes(QString &buffer, const QByteArray &bytes)
     buffer += QString::fromLatin1(bytes.toHex().toUpper());
 }
 
-QVector<Answer> takeAnswers(QString &buffer)
+QVector<Frame> takeFrames(QString &buffer)
 {
     using namespace ParameterFrame;
     constexpr int checksumPos = 2 * kChecksumOffset;
     constexpr int trailerPos = 2 * (kLength - 1);
 
-    QVector<Answer> answers;
+    QVector<Frame> frames;
     const int size = buffer.size();
     int pos = 0;
     while (size - pos >= kTextLength) {
@@ -32,19 +32,33 @@ QVector<Answer> takeAnswers(QString &buffer)
             pos += 2;
             continue;
         }
+        // A false header costs one byte only: a real frame may start inside it.
         const uint sum = checksumAt(buffer, pos + 2) & 0xFF;
         if (sum != pairAt(buffer, pos + checksumPos)) {
             pos += 2;
             continue;
         }
-        const unsigned f = pairAt(buffer, pos + 2 * kFlagsOffset);
-        if (f & kReadAnswerBit)
-            answers.append({buffer.mid(pos, kTextLength), AnswerKind::ReadAnswer});
-        else if (f & kWriteAnswerBit)
-            answers.append({buffer.mid(pos, kTextLength), AnswerKind::WriteAnswer});
+        frames.append({buffer.mid(pos, kTextLength), pairAt(buffer, pos + 2 * kFlagsOffset)});
         pos += kTextLength;
     }
+    // One cut per call keeps the search linear in the buffer's length.
     buffer.remove(0, pos);
+    return frames;
+}
+
+QVector<Answer> takeAnswers(QString &buffer)
+{
+    using namespace ParameterFrame;
+    QVector<Answer> answers;
+    const QVector<Frame> frames = takeFrames(buffer);
+    for (const Frame &frame : frames) {
+        // The read bit wins; frames with neither bit are the tool's own
+        // requests coming back and are dropped.
+        if (frame.flags & kReadAnswerBit)
+            answers.append({frame.frameText, AnswerKind::ReadAnswer});
+        else if (frame.flags & kWriteAnswerBit)
+            answers.append({frame.frameText, AnswerKind::WriteAnswer});
+    }
     return answers;
 }
 

@@ -20,8 +20,20 @@ struct Answer
     AnswerKind kind;
 };
 
+// A frame that passed header, trailer and checksum, whatever its flags.
+struct Frame
+{
+    QString frameText; // 40 upper-case hex digits
+    unsigned flags;
+};
+
 // Appends the bytes to `buffer` as upper-case hex text.
 void appendBytes(QString &buffer, const QByteArray &bytes);
+
+// Takes every whole frame out of `buffer` and returns those whose checksum
+// holds, in order of arrival: requests and answers alike. The search is the
+// one described below for takeAnswers.
+QVector<Frame> takeFrames(QString &buffer);
 
 // Takes every whole frame out of `buffer` and returns the valid answers in
 // order of arrival. A candidate is a "55" pair with "AA" nineteen bytes

@@ -53,38 +53,71 @@ void PseudoTerminal::closeMaster()
 
 bool PseudoTerminal::write(const QByteArray &bytes)
 {
+    // A full queue that no one drains (no opener, or one that stopped
+    // reading) must not hang the writer: give up after this long.
+    constexpr int kStallLimitMs = 2000;
     const char *p = bytes.constData();
     qsizetype left = bytes.size();
+    QElapsedTimer stalled;
+    stalled.start();
     while (left > 0) {
         const ssize_t n = ::write(m_master, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN) {
-                pollfd pfd{m_master, POLLOUT, 0};
-                ::poll(&pfd, 1, 100);
-                continue;
-            }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN) {
             m_error = QString::fromLocal8Bit(std::strerror(errno));
             return false;
         }
+        if (n <= 0) {
+            if (stalled.elapsed() > kStallLimitMs) {
+                m_error = QStringLiteral("write stalled: no one reads the slave side");
+                return false;
+            }
+            pollfd pfd{m_master, POLLOUT, 0};
+            ::poll(&pfd, 1, 100);
+            continue;
+        }
         p += n;
         left -= n;
+        stalled.restart();
     }
     return true;
 }
 
 QByteArray PseudoTerminal::readAvailable()
 {
+    return readAvailable(nullptr);
+}
+
+QByteArray PseudoTerminal::readAvailable(bool *peerGone)
+{
     QByteArray out;
     char buf[4096];
+    bool gone = false;
     for (;;) {
         const ssize_t n = ::read(m_master, buf, sizeof buf);
-        if (n <= 0)
-            break;
-        out.append(buf, int(n));
+        if (n > 0) {
+            out.append(buf, int(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        gone = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+        break;
     }
+    if (peerGone)
+        *peerGone = gone;
     return out;
+}
+
+bool PseudoTerminal::peerOpen() const
+{
+    if (m_master < 0)
+        return false;
+    pollfd pfd{m_master, POLLIN, 0};
+    if (::poll(&pfd, 1, 0) < 0)
+        return false;
+    return (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) == 0;
 }
 
 QByteArray PseudoTerminal::read(int timeoutMs, int atLeast)
@@ -120,10 +153,18 @@ bool PseudoTerminal::lineSettings(unsigned *baudRate, bool *twoStopBits, int *da
         *twoStopBits = (tio.c_cflag & CSTOPB) != 0;
     if (dataBits) {
         switch (tio.c_cflag & CSIZE) {
-        case CS5: *dataBits = 5; break;
-        case CS6: *dataBits = 6; break;
-        case CS7: *dataBits = 7; break;
-        default: *dataBits = 8; break;
+        case CS5:
+            *dataBits = 5;
+            break;
+        case CS6:
+            *dataBits = 6;
+            break;
+        case CS7:
+            *dataBits = 7;
+            break;
+        default:
+            *dataBits = 8;
+            break;
         }
     }
     if (parity)

@@ -27,6 +27,15 @@ public:
     QByteArray read(int timeoutMs, int atLeast = 1);
     // Bytes waiting on the master side right now, without blocking.
     QByteArray readAvailable();
+    // The same; `peerGone` tells whether the read ended because no one has
+    // the slave open (EIO or end of file) rather than for lack of data.
+    QByteArray readAvailable(bool *peerGone);
+
+    // False from the moment the slave's last opener closes it until someone
+    // opens it again: meanwhile the master reports a hang-up on every poll
+    // and its reads fail with EIO. (Before the slave's first open, Linux
+    // reports no hang-up.)
+    bool peerOpen() const;
 
     // Line settings of the slave as its current opener set them, read
     // from the master side with termios2: output baud rate and whether

@@ -1,0 +1,110 @@
+// nimbal-servo-sim: a servo controller on a pseudo-terminal. Prints the
+// slave's path on one line; point the tool's port at it. Runs until
+// SIGINT or SIGTERM.
+
+#include "servosimulator.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+// Only async-signal-safe work here: the event loop does the rest.
+void onSignal(int signo)
+{
+    const char c = char(signo);
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &c, 1);
+}
+
+bool parseCount(const QCommandLineParser &parser, const QCommandLineOption &option, int *value)
+{
+    if (!parser.isSet(option))
+        return true;
+    bool ok = false;
+    *value = parser.value(option).toInt(&ok);
+    return ok && *value >= 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("nimbal-servo-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Plays a servo controller on a pseudo-terminal and prints the path of "
+                       "its slave side, which the tool opens as its serial port."));
+    parser.addHelpOption();
+    const QCommandLineOption delayOption(QStringLiteral("delay"),
+                                         QStringLiteral("Wait MS milliseconds before answering."),
+                                         QStringLiteral("MS"));
+    const QCommandLineOption splitOption(QStringLiteral("split"),
+                                         QStringLiteral("Write each answer in N separate pieces."),
+                                         QStringLiteral("N"));
+    const QCommandLineOption noiseOption(
+        QStringLiteral("noise"),
+        QStringLiteral("Write K random bytes (none of them 0x55) before each answer."),
+        QStringLiteral("K"));
+    const QCommandLineOption silentOption(QStringLiteral("silent"),
+                                          QStringLiteral("Take requests in but never answer."));
+    parser.addOptions({delayOption, splitOption, noiseOption, silentOption});
+    parser.process(app);
+
+    int delay = 0;
+    int split = 1;
+    int noise = 0;
+    if (!parseCount(parser, delayOption, &delay) || !parseCount(parser, splitOption, &split) ||
+        !parseCount(parser, noiseOption, &noise)) {
+        QTextStream(stderr) << "nimbal-servo-sim: --delay, --split and --noise take a whole "
+                               "number of 0 or more\n";
+        return 2;
+    }
+
+    ServoSimulator servo;
+    if (!servo.isOpen()) {
+        QTextStream(stderr) << "nimbal-servo-sim: no pseudo-terminal: " << servo.errorString()
+                            << '\n';
+        return 1;
+    }
+    servo.setAnswerDelay(delay);
+    servo.setSplit(split);
+    servo.setNoise(noise);
+    servo.setSilent(parser.isSet(silentOption));
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
+        QTextStream(stderr) << "nimbal-servo-sim: no signal pipe\n";
+        return 1;
+    }
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [] {
+        char c = 0;
+        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &c, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+
+    QTextStream out(stdout);
+    out << servo.slavePath() << Qt::endl;
+
+    const int status = app.exec();
+    QTextStream(stderr) << "nimbal-servo-sim: " << servo.requestsSeen() << " requests, "
+                        << servo.answersSent() << " answers\n";
+    ::close(signalPipe[0]);
+    ::close(signalPipe[1]);
+    return status;
+}

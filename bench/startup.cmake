@@ -1,6 +1,0 @@
-if(UNIX)
-    add_executable(nimbal-startup-probe ${CMAKE_CURRENT_LIST_DIR}/startupprobe.cpp)
-    target_link_libraries(nimbal-startup-probe PRIVATE nimbalservo)
-    add_executable(nimbal-bench-startup ${CMAKE_CURRENT_LIST_DIR}/startupbench.cpp)
-    add_dependencies(nimbal-bench-startup nimbal-startup-probe)
-endif()

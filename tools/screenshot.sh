@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Writes docs/screenshot.png: the window under Xvfb with a CJK font, after
+# reading and writing the parameters of a simulated servo.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/deps.sh
+install_packages "${BUILD_PACKAGES[@]}" xvfb xauth fonts-noto-cjk
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(jobs)" --target nimbal-screenshot
+mkdir -p docs
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
+    ./build/tools/screenshot/nimbal-screenshot docs/screenshot.png
+echo "wrote docs/screenshot.png"

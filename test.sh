@@ -31,7 +31,8 @@ for pass in $passes; do
     case $pass in
     qt5) run_pass "Qt 5" build ;;
     sanitize)
-        ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=0 \
+        ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1 \
+        LSAN_OPTIONS=suppressions=$PWD/tests/sanitizer/lsan.supp \
         UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
             run_pass "Qt 5, ASan+UBSan" build-sanitize -DNIMBAL_SANITIZE=ON -DNIMBAL_BUILD_EXTRAS=OFF ;;
     qt6) run_pass "Qt 6" build-qt6 -DNIMBAL_QT6=ON ;;

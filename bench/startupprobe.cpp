@@ -7,11 +7,11 @@
 // The window is closed as a user would close it, so the run also serves a
 // leak check of start-up and teardown.
 
+#include "app/applicationsetup.h"
 #include "app/widget.h"
 
 #include <QApplication>
 #include <QEvent>
-#include <QFont>
 #include <QTimer>
 #include <QWindow>
 
@@ -50,18 +50,13 @@ private:
 int main(int argc, char *argv[])
 {
     const bool bare = argc > 1 && std::strcmp(argv[1], "bare") == 0;
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
-#endif
+    ApplicationSetup::beforeApplication();
     QApplication app(argc, argv);
     std::unique_ptr<QWidget> window;
     if (bare) {
         window = std::make_unique<QWidget>();
     } else {
-        QFont font = QApplication::font();
-        font.setFamily(QStringLiteral("微软雅黑"));
-        font.setPointSize(8);
-        QApplication::setFont(font);
+        ApplicationSetup::applyFont();
         window = std::make_unique<Widget>();
     }
     // Expose events go to the native window, so watch that.

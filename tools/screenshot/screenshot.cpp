@@ -3,13 +3,13 @@
 //
 // usage: nimbal-screenshot OUTPUT.png   (run under a display, e.g. Xvfb)
 
+#include "app/applicationsetup.h"
 #include "app/widget.h"
 #include "serial/mycombobox.h"
 #include "servosimulator.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFont>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -33,18 +33,13 @@ bool waitFor(const std::function<bool()> &done, int timeoutMs)
 
 int main(int argc, char *argv[])
 {
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
-#endif
+    ApplicationSetup::beforeApplication();
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: nimbal-screenshot OUTPUT.png\n");
         return 2;
     }
-    QFont font = QApplication::font();
-    font.setFamily(QStringLiteral("微软雅黑"));
-    font.setPointSize(8);
-    QApplication::setFont(font);
+    ApplicationSetup::applyFont();
 
     ServoSimulator servo;
     if (!servo.isOpen()) {

@@ -2,6 +2,8 @@
 
 #include "files/parameterfile.h"
 
+#include "fuzzcheck.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,18 +12,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define FUZZ_CHECK(cond)                                                                           \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__);     \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString line =
-        QString::fromUtf8(reinterpret_cast<const char *>(data), int(std::min<size_t>(size, 1 << 16)));
+    const QString line = QString::fromUtf8(reinterpret_cast<const char *>(data),
+                                           int(std::min<size_t>(size, 1 << 16)));
     const std::optional<ParameterSet> parsed = ParameterFile::parseLine(line);
     const QStringList fields = line.split(QLatin1Char(','));
 

@@ -11,22 +11,16 @@
 #include "protocol/framereceiver.h"
 #include "protocol/parameterframe.h"
 
+#include "fuzzcheck.h"
+
 #include <QApplication>
 #include <QCheckBox>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
-
-#define FUZZ_CHECK(cond)                                                                           \
-    do {                                                                                           \
-        if (!(cond)) {                                                                             \
-            std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__);     \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (0)
 
 Widget *window()
 {

@@ -1,0 +1,154 @@
+// The servo's device vanishes while the window has its port open, in the
+// middle of a stream of answers: the window says so once, closes the port,
+// goes idle, and works again once the port is chosen anew.
+
+#include "app/widget.h"
+#include "protocol/parameterframe.h"
+#include "pseudoterminal.h"
+#include "serial/mycombobox.h"
+#include "serial/statuslog.h"
+#include "servosimulator.h"
+#include "windowcontrols.h"
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QSerialPort>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+#include <sys/resource.h>
+
+namespace {
+
+const QString kReading = QStringLiteral("参数读取成功  Reading successful");
+
+// The answers stream this fast: about the servo line's full rate.
+constexpr int kStreamIntervalMs = 2;
+// Long enough for a spinning event loop to show, short enough for a test.
+constexpr int kIdleWindowMs = 300;
+
+qint64 processCpuUs()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000 +
+           usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
+}
+
+Reference::Values asReference(const ParameterSet &set)
+{
+    Reference::Values v;
+    for (const ParameterSpec &spec : kParameters)
+        v.insert(QLatin1String(spec.name), set.value(spec.id));
+    return v;
+}
+
+} // namespace
+
+class DeviceLostTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void deviceLostMidStream_data();
+    void deviceLostMidStream();
+
+private:
+    bool choose(Widget &window, const QString &path);
+};
+
+bool DeviceLostTest::choose(Widget &window, const QString &path)
+{
+    auto *combo = window.findChild<MyComboBox *>(QStringLiteral("comboBox_Port"));
+    auto *port = window.findChild<QSerialPort *>();
+    if (!combo || !port)
+        return false;
+    emit combo->textActivated(path);
+    return port->isOpen();
+}
+
+void DeviceLostTest::deviceLostMidStream_data()
+{
+    // Bytes of one more answer that reach the port just before the device
+    // goes: none, or the front of a frame that will never be finished.
+    QTest::addColumn<int>("partialBytes");
+    QTest::newRow("between answers") << 0;
+    QTest::newRow("inside an answer") << 7;
+    QTest::newRow("one byte short of an answer") << 19;
+}
+
+void DeviceLostTest::deviceLostMidStream()
+{
+    QFETCH(int, partialBytes);
+
+    // Declared before the window, so they outlive the connections to it.
+    int sent = 0;
+    int applied = 0;
+    Widget window;
+    auto *port = window.findChild<QSerialPort *>();
+    QVERIFY(port);
+    auto device = std::make_unique<PseudoTerminal>();
+    QVERIFY2(device->isOpen(), qPrintable(device->errorString()));
+    QVERIFY(choose(window, device->slavePath()));
+    const QString lost = StatusLog::portDisconnected(port->portName());
+
+    // Two sets in turn, so each answer changes the controls.
+    ParameterSet first = ServoSimulator::startValues();
+    ParameterSet second = first;
+    second.setValue(Parameter::TorqueGain, first.value(Parameter::TorqueGain) + 1);
+    const QByteArray answers[] = {
+        ParameterFrame::encode(first, ParameterFrame::kReadAnswerBit),
+        ParameterFrame::encode(second, ParameterFrame::kReadAnswerBit),
+    };
+    QTimer stream;
+    connect(&stream, &QTimer::timeout, this, [&] {
+        if (device->write(answers[sent % 2]))
+            ++sent;
+    });
+    auto *torqueGain = WindowControls::spinBox(window, QStringLiteral("TorqueGain"));
+    QVERIFY(torqueGain);
+    connect(torqueGain, qOverload<int>(&QSpinBox::valueChanged), this, [&] { ++applied; });
+
+    stream.start(kStreamIntervalMs);
+    QTRY_VERIFY(applied >= 20);
+    // The device goes while answers are still on their way.
+    if (partialBytes > 0)
+        QVERIFY(device->write(answers[sent % 2].left(partialBytes)));
+    device->closeMaster();
+    stream.stop();
+    QTRY_VERIFY(!port->isOpen());
+    QTRY_COMPARE(WindowControls::logMessages(window).constLast(), lost);
+
+    // Nothing more happens: no second message, no loop spinning on the
+    // dead port.
+    QElapsedTimer wall;
+    wall.start();
+    const qint64 cpuBefore = processCpuUs();
+    QTest::qWait(kIdleWindowMs);
+    const qint64 cpuUs = processCpuUs() - cpuBefore;
+    const qint64 wallUs = wall.nsecsElapsed() / 1000;
+    QVERIFY2(cpuUs < wallUs / 2,
+             qPrintable(QStringLiteral("%1 us of CPU in %2 us").arg(cpuUs).arg(wallUs)));
+    QCOMPARE(WindowControls::logMessages(window).count(lost), 1);
+    QVERIFY(!port->isOpen());
+
+    // The device is back, on a new pseudo-terminal with a path of its own.
+    device.reset();
+    ServoSimulator servo;
+    QVERIFY2(servo.isOpen(), qPrintable(servo.errorString()));
+    ParameterSet servoValues = ServoSimulator::startValues();
+    servoValues.setValue(Parameter::NeutralPoint, 2222);
+    servo.setValues(servoValues);
+    QVERIFY(choose(window, servo.slavePath()));
+
+    auto *read = window.findChild<QPushButton *>(QStringLiteral("pB_ReadParameter"));
+    QVERIFY(read);
+    read->click();
+    QTRY_COMPARE(WindowControls::logMessages(window).constLast(), kReading);
+    QCOMPARE(servo.requestsSeen(), 1);
+    QCOMPARE(WindowControls::values(window), asReference(servoValues));
+}
+
+QTEST_MAIN(DeviceLostTest)
+#include "tst_devicelost.moc"

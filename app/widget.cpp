@@ -15,6 +15,8 @@
 #include <QFileDialog>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -105,7 +107,19 @@ void Widget::onPortError(QSerialPort::SerialPortError error)
 
 void Widget::appendStatus(const QString &message)
 {
+    // Once the log is full, the oldest line leaves in the same edit as the
+    // new one comes, so the log is laid out once per line instead of twice.
+    // The document's own block limit stays as the guard.
+    QTextDocument *log = form->textBrowser_StateShow->document();
+    QTextCursor edit(log);
+    edit.beginEditBlock();
+    if (log->blockCount() >= StatusLog::kMaximumLines && !log->isEmpty()) {
+        edit.movePosition(QTextCursor::Start);
+        edit.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        edit.removeSelectedText();
+    }
     form->textBrowser_StateShow->append(StatusLog::line(currentTime, message));
+    edit.endEditBlock();
 }
 
 // ---- Parameter controls ----------------------------------------------------

@@ -260,4 +260,13 @@ bool choosePort(QWidget &window, const QString &path)
     return port->isOpen();
 }
 
+bool showWindowOn(QWidget &window, const QString &path, QTextStream &out)
+{
+    window.show();
+    if (choosePort(window, path))
+        return true;
+    out << "error: " << path << " did not open" << Qt::endl;
+    return false;
+}
+
 } // namespace Bench

@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTextStream>
 
 #include <array>
 #include <functional>
@@ -99,6 +100,10 @@ private:
 // Chooses `path` in the window's port list, as a user choosing an entry
 // would; true when the port is open afterwards.
 bool choosePort(QWidget &window, const QString &path);
+
+// Shows the window and chooses `path` in its port list; says why not on
+// `out` and returns false when the port does not open.
+bool showWindowOn(QWidget &window, const QString &path, QTextStream &out);
 
 } // namespace Bench
 

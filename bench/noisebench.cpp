@@ -115,11 +115,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     Widget window;
-    window.show();
-    if (!Bench::choosePort(window, pty.slavePath())) {
-        out << "error: " << pty.slavePath() << " did not open" << Qt::endl;
+    if (!Bench::showWindowOn(window, pty.slavePath(), out))
         return 1;
-    }
     const Bench::WindowControls controls(window);
     if (!controls.isValid()) {
         out << "error: a control or the status log is missing" << Qt::endl;

@@ -237,11 +237,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     Widget window;
-    window.show();
-    if (!Bench::choosePort(window, servo.slavePath())) {
-        out << "error: " << servo.slavePath() << " did not open" << Qt::endl;
+    if (!Bench::showWindowOn(window, servo.slavePath(), out))
         return 1;
-    }
     // The simulator answers with its start set; the tool starts elsewhere.
     RoundTrip roundTrip(window, ServoSimulator::startValues().clamped());
     if (!roundTrip.isValid()) {

@@ -94,11 +94,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     Widget window;
-    window.show();
-    if (!Bench::choosePort(window, pty.slavePath())) {
-        out << "error: " << pty.slavePath() << " did not open" << Qt::endl;
+    if (!Bench::showWindowOn(window, pty.slavePath(), out))
         return 1;
-    }
     auto *torqueGain = window.findChild<QSpinBox *>(QStringLiteral("spinBox_TorqueGain"));
     if (!torqueGain) {
         out << "error: no spinBox_TorqueGain" << Qt::endl;

@@ -127,26 +127,26 @@ void Widget::appendStatus(const QString &message)
 void Widget::initParameterControls()
 {
     for (std::size_t i = 0; i < kNumericParameterCount; ++i) {
-        const ParameterSpec &spec = kParameters[i];
-        const ParameterControls c = controlsFor(*form, spec.id);
+        const ParameterInfo &param = kParameters[i];
+        const ParameterControls c = controlsFor(*form, param.id);
         MySpinBox *spin = c.spinBox;
         connect(c.plus, SIGNAL(clicked()), spin, SLOT(addData()));
         connect(c.minus, SIGNAL(clicked()), spin, SLOT(minusData()));
-        spin->setMaximum(spec.maximum);
-        spin->setMinimum(spec.minimum);
+        spin->setMaximum(param.maximum);
+        spin->setMinimum(param.minimum);
         spin->setSingleStep(1);
-        spin->setValue(spec.start);
+        spin->setValue(param.start);
     }
 }
 
 ParameterSet Widget::readControls() const
 {
     ParameterSet values;
-    for (const ParameterSpec &spec : kParameters) {
-        if (isSwitch(spec.id))
-            values.setValue(spec.id, controlsFor(*form, spec.id).checkBox->isChecked() ? 1 : 0);
+    for (const ParameterInfo &param : kParameters) {
+        if (isSwitch(param.id))
+            values.setValue(param.id, controlsFor(*form, param.id).checkBox->isChecked() ? 1 : 0);
         else
-            values.setValue(spec.id, controlsFor(*form, spec.id).spinBox->value());
+            values.setValue(param.id, controlsFor(*form, param.id).spinBox->value());
     }
     return values;
 }
@@ -239,12 +239,12 @@ void Widget::on_pB_SaveParameter_clicked()
         return;
     // The controls are read now, after the dialog has closed.
     QStringList fields;
-    for (const ParameterSpec &spec : kParameters) {
-        if (isSwitch(spec.id))
-            fields.append(controlsFor(*form, spec.id).checkBox->isChecked() ? QStringLiteral("1")
-                                                                            : QStringLiteral("0"));
+    for (const ParameterInfo &param : kParameters) {
+        if (isSwitch(param.id))
+            fields.append(controlsFor(*form, param.id).checkBox->isChecked() ? QStringLiteral("1")
+                                                                             : QStringLiteral("0"));
         else
-            fields.append(controlsFor(*form, spec.id).spinBox->text());
+            fields.append(controlsFor(*form, param.id).spinBox->text());
     }
     const bool saved = ParameterFile::save(fileName, ParameterFile::formatLine(fields));
     appendStatus(QString::fromUtf8(saved ? StatusLog::kSavedSuccessfully : StatusLog::kSaveFailed));

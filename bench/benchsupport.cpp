@@ -203,15 +203,15 @@ bool writeAll(int fd, const char *data, size_t size)
 
 WindowControls::WindowControls(QWidget &window)
 {
-    for (const ParameterSpec &spec : kParameters) {
-        const std::size_t i = indexOf(spec.id);
-        if (isSwitch(spec.id)) {
+    for (const ParameterInfo &param : kParameters) {
+        const std::size_t i = indexOf(param.id);
+        if (isSwitch(param.id)) {
             m_checkBoxes[i] =
-                window.findChild<QCheckBox *>(QLatin1String("cB_") + QLatin1String(spec.name));
+                window.findChild<QCheckBox *>(QLatin1String("cB_") + QLatin1String(param.name));
             m_valid = m_valid && m_checkBoxes[i];
         } else {
             m_spinBoxes[i] =
-                window.findChild<QSpinBox *>(QLatin1String("spinBox_") + QLatin1String(spec.name));
+                window.findChild<QSpinBox *>(QLatin1String("spinBox_") + QLatin1String(param.name));
             m_valid = m_valid && m_spinBoxes[i];
         }
     }
@@ -221,26 +221,26 @@ WindowControls::WindowControls(QWidget &window)
 
 void WindowControls::set(const ParameterSet &values) const
 {
-    for (const ParameterSpec &spec : kParameters) {
-        const std::size_t i = indexOf(spec.id);
+    for (const ParameterInfo &param : kParameters) {
+        const std::size_t i = indexOf(param.id);
         if (m_checkBoxes[i])
-            m_checkBoxes[i]->setChecked(values.isOn(spec.id));
+            m_checkBoxes[i]->setChecked(values.isOn(param.id));
         else if (m_spinBoxes[i])
-            m_spinBoxes[i]->setValue(values.value(spec.id));
+            m_spinBoxes[i]->setValue(values.value(param.id));
     }
 }
 
 ParameterSet WindowControls::values() const
 {
     ParameterSet values;
-    for (const ParameterSpec &spec : kParameters) {
-        const std::size_t i = indexOf(spec.id);
+    for (const ParameterInfo &param : kParameters) {
+        const std::size_t i = indexOf(param.id);
         int value = -1;
         if (m_checkBoxes[i])
             value = m_checkBoxes[i]->isChecked() ? 1 : 0;
         else if (m_spinBoxes[i])
             value = m_spinBoxes[i]->value();
-        values.setValue(spec.id, value);
+        values.setValue(param.id, value);
     }
     return values;
 }

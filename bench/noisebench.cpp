@@ -70,9 +70,9 @@ double mib(double kib)
 ParameterSet distinctFrom(const ParameterSet &shown)
 {
     ParameterSet values;
-    for (const ParameterSpec &spec : kParameters) {
-        const int v = shown.value(spec.id);
-        values.setValue(spec.id, v < spec.maximum ? v + 1 : v - 1);
+    for (const ParameterInfo &param : kParameters) {
+        const int v = shown.value(param.id);
+        values.setValue(param.id, v < param.maximum ? v + 1 : v - 1);
     }
     return values;
 }

@@ -5,20 +5,20 @@
 ParameterSet ParameterSet::startValues()
 {
     ParameterSet set;
-    for (const ParameterSpec &spec : kParameters)
-        set.setValue(spec.id, spec.start);
+    for (const ParameterInfo &param : kParameters)
+        set.setValue(param.id, param.start);
     return set;
 }
 
 ParameterSet ParameterSet::clamped() const
 {
     ParameterSet set;
-    for (const ParameterSpec &spec : kParameters) {
-        const int v = value(spec.id);
-        if (isSwitch(spec.id))
-            set.setValue(spec.id, v != 0 ? 1 : 0);
+    for (const ParameterInfo &param : kParameters) {
+        const int v = value(param.id);
+        if (isSwitch(param.id))
+            set.setValue(param.id, v != 0 ? 1 : 0);
         else
-            set.setValue(spec.id, std::clamp(v, spec.minimum, spec.maximum));
+            set.setValue(param.id, std::clamp(v, param.minimum, param.maximum));
     }
     return set;
 }

@@ -29,7 +29,7 @@ enum class Parameter
 constexpr std::size_t kParameterCount = 14;
 constexpr std::size_t kNumericParameterCount = 11;
 
-struct ParameterSpec
+struct ParameterInfo
 {
     Parameter id;
     const char *name;    // object-name stem, e.g. "TorqueGain"
@@ -40,7 +40,7 @@ struct ParameterSpec
 };
 
 // Ranges and start values. A switch counts as 0 (off) to 1 (on).
-constexpr std::array<ParameterSpec, kParameterCount> kParameters = {{
+constexpr std::array<ParameterInfo, kParameterCount> kParameters = {{
     {Parameter::TorqueGain, "TorqueGain", "Torque Gain", 0, 255, 0},
     {Parameter::BrakeGain, "BrakeGain", "Brake Gain", 0, 255, 0},
     {Parameter::IntegralGain, "IntegralGain", "Integral Gain", 0, 255, 0},
@@ -62,7 +62,7 @@ constexpr std::size_t indexOf(Parameter p)
 {
     return static_cast<std::size_t>(p);
 }
-constexpr const ParameterSpec &specOf(Parameter p)
+constexpr const ParameterInfo &infoOf(Parameter p)
 {
     return kParameters[indexOf(p)];
 }

@@ -231,7 +231,7 @@ namespace {
 void buildGroup(WidgetForm &f, const GroupEntry &g, QGroupBox *section, QGridLayout *sectionGrid,
                 int row)
 {
-    const QString name = QLatin1String(specOf(g.id).name);
+    const QString name = QLatin1String(infoOf(g.id).name);
 
     QGroupBox *box = f.*g.group = new QGroupBox(section);
     box->setObjectName(QLatin1String("groupBox_") + name);
@@ -443,7 +443,7 @@ void WidgetForm::translateForm(QWidget *window)
         for (int i = 0; i < s.groupCount; ++i) {
             const GroupEntry &g = s.groups[i];
             (this->*g.group)->setTitle(QString());
-            (this->*g.label)->setText(translate(specOf(g.id).caption));
+            (this->*g.label)->setText(translate(infoOf(g.id).caption));
             if (g.checkBox) {
                 (this->*g.checkBox)->setText(QString());
             } else {

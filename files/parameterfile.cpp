@@ -18,8 +18,8 @@ std::optional<ParameterSet> parseLine(const QString &line)
     if (fields.size() < int(kParameterCount))
         return std::nullopt;
     ParameterSet values;
-    for (const ParameterSpec &spec : kParameters)
-        values.setValue(spec.id, fields.at(int(indexOf(spec.id))).toInt(nullptr, 10));
+    for (const ParameterInfo &param : kParameters)
+        values.setValue(param.id, fields.at(int(indexOf(param.id))).toInt(nullptr, 10));
     return values;
 }
 

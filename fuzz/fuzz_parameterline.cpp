@@ -28,16 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // nothing, and each value is its field's decimal value or 0.
     const QString firstFourteen = fields.mid(0, int(kParameterCount)).join(QLatin1Char(','));
     FUZZ_CHECK(ParameterFile::parseLine(firstFourteen) == parsed);
-    for (const ParameterSpec &spec : kParameters) {
+    for (const ParameterInfo &param : kParameters) {
         bool ok = false;
-        const int v = fields.at(int(indexOf(spec.id))).toInt(&ok, 10);
-        FUZZ_CHECK(parsed->value(spec.id) == (ok ? v : 0));
+        const int v = fields.at(int(indexOf(param.id))).toInt(&ok, 10);
+        FUZZ_CHECK(parsed->value(param.id) == (ok ? v : 0));
     }
 
     // What is written back parses to the same values.
     QStringList written;
-    for (const ParameterSpec &spec : kParameters)
-        written.append(QString::number(parsed->value(spec.id)));
+    for (const ParameterInfo &param : kParameters)
+        written.append(QString::number(parsed->value(param.id)));
     FUZZ_CHECK(ParameterFile::parseLine(ParameterFile::formatLine(written)) == parsed);
     return 0;
 }

@@ -65,15 +65,15 @@ void checkAnswer(const FrameReceiver::Answer &answer)
 
 void checkControls(Widget *w)
 {
-    for (const ParameterSpec &spec : kParameters) {
-        const QString name = QLatin1String(spec.name);
-        if (isSwitch(spec.id)) {
+    for (const ParameterInfo &param : kParameters) {
+        const QString name = QLatin1String(param.name);
+        if (isSwitch(param.id)) {
             FUZZ_CHECK(w->findChild<QCheckBox *>(QLatin1String("cB_") + name));
             continue;
         }
         const auto *spin = w->findChild<MySpinBox *>(QLatin1String("spinBox_") + name);
         FUZZ_CHECK(spin);
-        FUZZ_CHECK(spin->value() >= spec.minimum && spin->value() <= spec.maximum);
+        FUZZ_CHECK(spin->value() >= param.minimum && spin->value() <= param.maximum);
     }
 }
 

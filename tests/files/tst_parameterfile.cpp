@@ -52,22 +52,22 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
            file.write(bytes) == bytes.size();
 }
 
-QSpinBox *spinBox(Widget &w, const ParameterSpec &spec)
+QSpinBox *spinBox(Widget &w, const ParameterInfo &param)
 {
-    return w.findChild<QSpinBox *>(QStringLiteral("spinBox_") + QLatin1String(spec.name));
+    return w.findChild<QSpinBox *>(QStringLiteral("spinBox_") + QLatin1String(param.name));
 }
 
-QCheckBox *checkBox(Widget &w, const ParameterSpec &spec)
+QCheckBox *checkBox(Widget &w, const ParameterInfo &param)
 {
-    return w.findChild<QCheckBox *>(QStringLiteral("cB_") + QLatin1String(spec.name));
+    return w.findChild<QCheckBox *>(QStringLiteral("cB_") + QLatin1String(param.name));
 }
 
 Values controlValues(Widget &w)
 {
     Values values;
-    for (const ParameterSpec &spec : kParameters)
-        values.append(isSwitch(spec.id) ? int(checkBox(w, spec)->isChecked())
-                                        : spinBox(w, spec)->value());
+    for (const ParameterInfo &param : kParameters)
+        values.append(isSwitch(param.id) ? int(checkBox(w, param)->isChecked())
+                                         : spinBox(w, param)->value());
     return values;
 }
 
@@ -495,11 +495,11 @@ void TestParameterFile::loadOfBinaryGarbageIsAllOrNothing()
         const QStringList log = logMessages(w);
         const int lineEnd = bytes.indexOf('\n');
         const QByteArray firstLine = lineEnd < 0 ? bytes : bytes.left(lineEnd);
-        for (const ParameterSpec &spec : kParameters) {
-            if (isSwitch(spec.id))
+        for (const ParameterInfo &param : kParameters) {
+            if (isSwitch(param.id))
                 continue;
-            const QSpinBox *box = spinBox(w, spec);
-            QVERIFY(box->value() >= spec.minimum && box->value() <= spec.maximum);
+            const QSpinBox *box = spinBox(w, param);
+            QVERIFY(box->value() >= param.minimum && box->value() <= param.maximum);
         }
         if (log.isEmpty()) {
             ++refusals;
@@ -557,13 +557,13 @@ void TestParameterFile::savedFileLoadsBackToSameValues()
     for (int round = 0; round < 200; ++round) {
         // Often at the ends of the ranges, where off-by-one faults live.
         Values values, elsewhere;
-        for (const ParameterSpec &spec : kParameters) {
+        for (const ParameterInfo &param : kParameters) {
             const int pick = random.bounded(4);
-            const int v = pick == 0   ? spec.minimum
-                          : pick == 1 ? spec.maximum
-                                      : random.bounded(spec.minimum, spec.maximum + 1);
+            const int v = pick == 0   ? param.minimum
+                          : pick == 1 ? param.maximum
+                                      : random.bounded(param.minimum, param.maximum + 1);
             values.append(v);
-            elsewhere.append(v == spec.minimum ? spec.maximum : spec.minimum);
+            elsewhere.append(v == param.minimum ? param.maximum : param.minimum);
         }
         setControls(saver, values);
         setControls(loader, elsewhere);

@@ -69,8 +69,8 @@ void TestParameterLine::parseLineKeepsValuesUnclampedAndPositional()
     QCOMPARE(parsed.has_value(), expected.has_value());
     if (!expected)
         return;
-    for (const ParameterSpec &spec : kParameters) {
-        QVERIFY2(parsed->value(spec.id) == expected->value(spec.id), spec.name);
+    for (const ParameterInfo &param : kParameters) {
+        QVERIFY2(parsed->value(param.id) == expected->value(param.id), param.name);
     }
 }
 

@@ -39,8 +39,8 @@ qint64 processCpuUs()
 Reference::Values asReference(const ParameterSet &set)
 {
     Reference::Values v;
-    for (const ParameterSpec &spec : kParameters)
-        v.insert(QLatin1String(spec.name), set.value(spec.id));
+    for (const ParameterInfo &param : kParameters)
+        v.insert(QLatin1String(param.name), set.value(param.id));
     return v;
 }
 

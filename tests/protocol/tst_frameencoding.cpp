@@ -22,16 +22,16 @@ Reference::Values with(std::initializer_list<std::pair<const char *, int>> chang
 ParameterSet toParameterSet(const Reference::Values &v)
 {
     ParameterSet set;
-    for (const ParameterSpec &spec : kParameters)
-        set.setValue(spec.id, v.value(QLatin1String(spec.name)));
+    for (const ParameterInfo &param : kParameters)
+        set.setValue(param.id, v.value(QLatin1String(param.name)));
     return set;
 }
 
 Reference::Values fromParameterSet(const ParameterSet &set)
 {
     Reference::Values v;
-    for (const ParameterSpec &spec : kParameters)
-        v.insert(QLatin1String(spec.name), set.value(spec.id));
+    for (const ParameterInfo &param : kParameters)
+        v.insert(QLatin1String(param.name), set.value(param.id));
     return v;
 }
 

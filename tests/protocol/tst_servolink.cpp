@@ -23,8 +23,8 @@ const QString kWriting = QStringLiteral("参数写入成功  Write successfully"
 Reference::Values fromParameterSet(const ParameterSet &set)
 {
     Reference::Values v;
-    for (const ParameterSpec &spec : kParameters)
-        v.insert(QLatin1String(spec.name), set.value(spec.id));
+    for (const ParameterInfo &param : kParameters)
+        v.insert(QLatin1String(param.name), set.value(param.id));
     return v;
 }
 

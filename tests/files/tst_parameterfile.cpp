@@ -1,5 +1,6 @@
 #include "app/widget.h"
 #include "editor/parameterset.h"
+#include "windowtest.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -54,12 +55,12 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
 
 QSpinBox *spinBox(Widget &w, const ParameterInfo &param)
 {
-    return w.findChild<QSpinBox *>(QStringLiteral("spinBox_") + QLatin1String(param.name));
+    return WindowTest::spinBox(w, QLatin1String(param.name));
 }
 
 QCheckBox *checkBox(Widget &w, const ParameterInfo &param)
 {
-    return w.findChild<QCheckBox *>(QStringLiteral("cB_") + QLatin1String(param.name));
+    return WindowTest::checkBox(w, QLatin1String(param.name));
 }
 
 Values controlValues(Widget &w)
@@ -81,20 +82,7 @@ void setControls(Widget &w, const Values &values)
     }
 }
 
-// The messages of the status log without their "[stamp] " prefix.
-QStringList logMessages(Widget &w)
-{
-    const QString text =
-        w.findChild<QTextBrowser *>(QStringLiteral("textBrowser_StateShow"))->toPlainText();
-    QStringList messages;
-    if (text.isEmpty())
-        return messages;
-    for (const QString &line : text.split(QLatin1Char('\n'))) {
-        const int end = line.indexOf(QLatin1String("] "));
-        messages.append(line.startsWith(QLatin1Char('[')) && end >= 0 ? line.mid(end + 2) : line);
-    }
-    return messages;
-}
+using WindowTest::logMessages;
 
 void clickButton(Widget &w, const char *name)
 {

@@ -5,7 +5,6 @@
 #include "app/widget.h"
 #include "protocol/parameterframe.h"
 #include "pseudoterminal.h"
-#include "serial/mycombobox.h"
 #include "serial/statuslog.h"
 #include "servosimulator.h"
 #include "windowcontrols.h"
@@ -36,14 +35,6 @@ qint64 processCpuUs()
            usage.ru_utime.tv_usec + usage.ru_stime.tv_usec;
 }
 
-Reference::Values asReference(const ParameterSet &set)
-{
-    Reference::Values v;
-    for (const ParameterInfo &param : kParameters)
-        v.insert(QLatin1String(param.name), set.value(param.id));
-    return v;
-}
-
 } // namespace
 
 class DeviceLostTest : public QObject
@@ -53,20 +44,7 @@ class DeviceLostTest : public QObject
 private slots:
     void deviceLostMidStream_data();
     void deviceLostMidStream();
-
-private:
-    bool choose(Widget &window, const QString &path);
 };
-
-bool DeviceLostTest::choose(Widget &window, const QString &path)
-{
-    auto *combo = window.findChild<MyComboBox *>(QStringLiteral("comboBox_Port"));
-    auto *port = window.findChild<QSerialPort *>();
-    if (!combo || !port)
-        return false;
-    emit combo->textActivated(path);
-    return port->isOpen();
-}
 
 void DeviceLostTest::deviceLostMidStream_data()
 {
@@ -90,7 +68,7 @@ void DeviceLostTest::deviceLostMidStream()
     QVERIFY(port);
     auto device = std::make_unique<PseudoTerminal>();
     QVERIFY2(device->isOpen(), qPrintable(device->errorString()));
-    QVERIFY(choose(window, device->slavePath()));
+    QVERIFY(WindowTest::choosePort(window, device->slavePath()));
     const QString lost = StatusLog::portDisconnected(port->portName());
 
     // Two sets in turn, so each answer changes the controls.
@@ -106,7 +84,7 @@ void DeviceLostTest::deviceLostMidStream()
         if (device->write(answers[sent % 2]))
             ++sent;
     });
-    auto *torqueGain = WindowControls::spinBox(window, QStringLiteral("TorqueGain"));
+    auto *torqueGain = WindowTest::spinBox(window, QStringLiteral("TorqueGain"));
     QVERIFY(torqueGain);
     connect(torqueGain, qOverload<int>(&QSpinBox::valueChanged), this, [&] { ++applied; });
 
@@ -118,7 +96,7 @@ void DeviceLostTest::deviceLostMidStream()
     device->closeMaster();
     stream.stop();
     QTRY_VERIFY(!port->isOpen());
-    QTRY_COMPARE(WindowControls::logMessages(window).constLast(), lost);
+    QTRY_COMPARE(WindowTest::logMessages(window).constLast(), lost);
 
     // Nothing more happens: no second message, no loop spinning on the
     // dead port.
@@ -130,7 +108,7 @@ void DeviceLostTest::deviceLostMidStream()
     const qint64 wallUs = wall.nsecsElapsed() / 1000;
     QVERIFY2(cpuUs < wallUs / 2,
              qPrintable(QStringLiteral("%1 us of CPU in %2 us").arg(cpuUs).arg(wallUs)));
-    QCOMPARE(WindowControls::logMessages(window).count(lost), 1);
+    QCOMPARE(WindowTest::logMessages(window).count(lost), 1);
     QVERIFY(!port->isOpen());
 
     // The device is back, on a new pseudo-terminal with a path of its own.
@@ -140,14 +118,14 @@ void DeviceLostTest::deviceLostMidStream()
     ParameterSet servoValues = ServoSimulator::startValues();
     servoValues.setValue(Parameter::NeutralPoint, 2222);
     servo.setValues(servoValues);
-    QVERIFY(choose(window, servo.slavePath()));
+    QVERIFY(WindowTest::choosePort(window, servo.slavePath()));
 
     auto *read = window.findChild<QPushButton *>(QStringLiteral("pB_ReadParameter"));
     QVERIFY(read);
     read->click();
-    QTRY_COMPARE(WindowControls::logMessages(window).constLast(), kReading);
+    QTRY_COMPARE(WindowTest::logMessages(window).constLast(), kReading);
     QCOMPARE(servo.requestsSeen(), 1);
-    QCOMPARE(WindowControls::values(window), asReference(servoValues));
+    QCOMPARE(WindowControls::values(window), WindowControls::fromParameterSet(servoValues));
 }
 
 QTEST_MAIN(DeviceLostTest)

@@ -5,7 +5,6 @@
 
 #include "app/widget.h"
 #include "referenceframe.h"
-#include "serial/mycombobox.h"
 #include "servosimulator.h"
 #include "windowcontrols.h"
 
@@ -20,14 +19,6 @@ namespace {
 const QString kReading = QStringLiteral("参数读取成功  Reading successful");
 const QString kWriting = QStringLiteral("参数写入成功  Write successfully");
 
-Reference::Values fromParameterSet(const ParameterSet &set)
-{
-    Reference::Values v;
-    for (const ParameterInfo &param : kParameters)
-        v.insert(QLatin1String(param.name), set.value(param.id));
-    return v;
-}
-
 Reference::Values with(Reference::Values v,
                        std::initializer_list<std::pair<const char *, int>> changes)
 {
@@ -38,7 +29,7 @@ Reference::Values with(Reference::Values v,
 
 Reference::Values servoStart()
 {
-    return fromParameterSet(ServoSimulator::startValues());
+    return WindowControls::fromParameterSet(ServoSimulator::startValues());
 }
 
 } // namespace
@@ -97,7 +88,7 @@ void ServoLinkTest::init()
     // taken the bytes in.
     connect(port, &QSerialPort::readyRead, this, [this] { ++readyReads; });
     QVERIFY(openPort(servo->slavePath()));
-    WindowControls::log(*window)->clear();
+    WindowTest::statusLog(*window)->clear();
 }
 
 void ServoLinkTest::cleanup()
@@ -108,11 +99,7 @@ void ServoLinkTest::cleanup()
 
 bool ServoLinkTest::openPort(const QString &path)
 {
-    auto *combo = window->findChild<MyComboBox *>(QStringLiteral("comboBox_Port"));
-    if (!combo)
-        return false;
-    emit combo->textActivated(path);
-    return port->isOpen();
+    return WindowTest::choosePort(*window, path);
 }
 
 void ServoLinkTest::click(const char *button)
@@ -132,7 +119,7 @@ void ServoLinkTest::sendAndWait(const QByteArray &bytes)
 void ServoLinkTest::readRoundTrip()
 {
     click("pB_ReadParameter");
-    QTRY_COMPARE(WindowControls::logMessages(*window), QStringList{kReading});
+    QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});
     QCOMPARE(servo->receivedBytes(),
              Reference::bytes("55 00 00 00 00 00 00 00 00 F4 01 C4 09 00 00 00 DC 05 A3 AA"));
     QCOMPARE(servo->requestsSeen(), 1);
@@ -178,15 +165,15 @@ void ServoLinkTest::writeRoundTrip()
     QVERIFY(WindowControls::set(*window, values));
 
     click("pB_WriteParameter");
-    QTRY_COMPARE(WindowControls::logMessages(*window), QStringList{kWriting});
+    QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kWriting});
     QCOMPARE(servo->requests(), QList<QByteArray>{Reference::encode(values, 0x02)});
-    QCOMPARE(fromParameterSet(servo->values()), values);
+    QCOMPARE(WindowControls::fromParameterSet(servo->values()), values);
     QCOMPARE(WindowControls::values(*window), values);
 
     // The servo keeps what it was given.
     QVERIFY(WindowControls::set(*window, servoStart()));
     click("pB_ReadParameter");
-    QTRY_COMPARE(WindowControls::logMessages(*window), (QStringList{kWriting, kReading}));
+    QTRY_COMPARE(WindowTest::logMessages(*window), (QStringList{kWriting, kReading}));
     QCOMPARE(WindowControls::values(*window), values);
 }
 
@@ -194,7 +181,7 @@ void ServoLinkTest::twoQuickClicksSendTwoFrames()
 {
     click("pB_ReadParameter");
     click("pB_WriteParameter");
-    QTRY_COMPARE(WindowControls::logMessages(*window), (QStringList{kReading, kWriting}));
+    QTRY_COMPARE(WindowTest::logMessages(*window), (QStringList{kReading, kWriting}));
     const Reference::Values start = Reference::startValues();
     QCOMPARE(servo->receivedBytes(),
              Reference::encode(start, 0x00) + Reference::encode(start, 0x02));
@@ -206,14 +193,14 @@ void ServoLinkTest::answerSplitAtEveryByteBoundary()
         const Reference::Values values = with(servoStart(), {{"TorqueGain", cut}});
         const QByteArray frame = Reference::encode(values, 0x08);
         const Reference::Values shownBefore = WindowControls::values(*window);
-        WindowControls::log(*window)->clear();
+        WindowTest::statusLog(*window)->clear();
 
         sendAndWait(frame.left(cut));
-        QCOMPARE(WindowControls::logMessages(*window), QStringList());
+        QCOMPARE(WindowTest::logMessages(*window), QStringList());
         QCOMPARE(WindowControls::values(*window), shownBefore);
 
         sendAndWait(frame.mid(cut));
-        QTRY_COMPARE(WindowControls::logMessages(*window), QStringList{kReading});
+        QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});
         QCOMPARE(WindowControls::values(*window), values);
     }
 }
@@ -250,7 +237,7 @@ void ServoLinkTest::simulatorAnswerStyles()
 
     click("pB_ReadParameter");
     QTRY_COMPARE(servo->answersSent(), 1);
-    QTRY_COMPARE(WindowControls::logMessages(*window), QStringList{kReading});
+    QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});
     QCOMPARE(WindowControls::values(*window), servoStart());
 }
 
@@ -262,7 +249,7 @@ void ServoLinkTest::noiseBeforeAndBetweenAnswers()
     click("pB_ReadParameter");
     click("pB_ReadParameter");
     click("pB_ReadParameter");
-    QTRY_COMPARE(WindowControls::logMessages(*window), (QStringList{kReading, kReading, kReading}));
+    QTRY_COMPARE(WindowTest::logMessages(*window), (QStringList{kReading, kReading, kReading}));
     QCOMPARE(servo->answersSent(), 3);
     QCOMPARE(WindowControls::values(*window), servoStart());
 }
@@ -272,7 +259,7 @@ void ServoLinkTest::twoAnswersInOneArrival()
     const Reference::Values first = with(servoStart(), {{"IntegralGain", 1}});
     const Reference::Values second = with(servoStart(), {{"IntegralGain", 2}, {"SoftStart", 0}});
     QVERIFY(servo->sendRaw(Reference::encode(first, 0x08) + Reference::encode(second, 0x04)));
-    QTRY_COMPARE(WindowControls::logMessages(*window), (QStringList{kReading, kWriting}));
+    QTRY_COMPARE(WindowTest::logMessages(*window), (QStringList{kReading, kWriting}));
     QCOMPARE(WindowControls::values(*window), second);
 }
 
@@ -299,7 +286,7 @@ void ServoLinkTest::answerKinds()
     QFETCH(Reference::Values, values);
 
     QVERIFY(servo->sendRaw(Reference::encode(values, flags)));
-    QTRY_COMPARE(WindowControls::logMessages(*window), QStringList{message});
+    QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{message});
     QCOMPARE(WindowControls::values(*window), values);
 }
 
@@ -318,11 +305,11 @@ void ServoLinkTest::echoedRequestIgnored()
 
     sendAndWait(Reference::encode(servoStart(), flags));
     QCOMPARE(WindowControls::values(*window), shown);
-    QCOMPARE(WindowControls::logMessages(*window), QStringList());
+    QCOMPARE(WindowTest::logMessages(*window), QStringList());
 
     // The answer behind it is the only one taken.
     QVERIFY(servo->sendRaw(Reference::encode(servoStart(), 0x08)));
-    QTRY_COMPARE(WindowControls::logMessages(*window), QStringList{kReading});
+    QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});
 }
 
 void ServoLinkTest::outOfRangeFieldsClamped_data()
@@ -351,7 +338,7 @@ void ServoLinkTest::outOfRangeFieldsClamped()
     Reference::Values values = servoStart();
     values[name] = received;
     QVERIFY(servo->sendRaw(Reference::encode(values, 0x08)));
-    QTRY_COMPARE(WindowControls::logMessages(*window), QStringList{kReading});
+    QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});
     values[name] = shown;
     QCOMPARE(WindowControls::values(*window), values);
 }
@@ -386,19 +373,19 @@ void ServoLinkTest::falseHeaderBeforeRealFrame()
 
     QVERIFY(servo->sendRaw(prefix + frame));
     const QString expected = (uchar(frame.at(3)) & 0x08) ? kReading : kWriting;
-    QTRY_COMPARE(WindowControls::logMessages(*window), QStringList{expected});
+    QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{expected});
     QCOMPARE(WindowControls::values(*window), Reference::clamped(Reference::decode(frame)));
 }
 
 void ServoLinkTest::nothingSentWithoutOpenPort()
 {
     QVERIFY(!openPort(QStringLiteral("/nonexistent/ttyServo")));
-    WindowControls::log(*window)->clear();
+    WindowTest::statusLog(*window)->clear();
     const Reference::Values shown = WindowControls::values(*window);
 
     click("pB_ReadParameter");
     click("pB_WriteParameter");
-    QCOMPARE(WindowControls::logMessages(*window), QStringList());
+    QCOMPARE(WindowTest::logMessages(*window), QStringList());
     QCOMPARE(WindowControls::values(*window), shown);
 
     // Anything the clicks had written would now stand before this request.
@@ -417,10 +404,10 @@ void ServoLinkTest::servoAnswersOnlyValidRequests()
                             Reference::bytes("55 13 AA") + Reference::encode(start, 0x00);
     QCOMPARE(port->write(wire), qint64(wire.size()));
 
-    QTRY_COMPARE(WindowControls::logMessages(*window), QStringList{kReading});
+    QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});
     QCOMPARE(servo->requests(), QList<QByteArray>{Reference::encode(start, 0x00)});
     QCOMPARE(servo->answersSent(), 1);
-    QCOMPARE(fromParameterSet(servo->values()), servoStart());
+    QCOMPARE(WindowControls::fromParameterSet(servo->values()), servoStart());
 }
 
 void ServoLinkTest::silentServoNeverAnswers()
@@ -431,7 +418,7 @@ void ServoLinkTest::silentServoNeverAnswers()
 
     servo->setSilent(false);
     click("pB_ReadParameter");
-    QTRY_COMPARE(WindowControls::logMessages(*window), QStringList{kReading});
+    QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});
     QCOMPARE(servo->answersSent(), 1);
     // A silent servo takes nothing in: the write left it as it was.
     QCOMPARE(WindowControls::values(*window), servoStart());
@@ -447,9 +434,9 @@ void ServoLinkTest::servoRestsWhileNoOneHasThePortOpen()
     QVERIFY2(servo->readWakeups() - wakeups <= 2, QByteArray::number(servo->readWakeups()));
 
     QVERIFY(openPort(servo->slavePath()));
-    WindowControls::log(*window)->clear();
+    WindowTest::statusLog(*window)->clear();
     click("pB_ReadParameter");
-    QTRY_COMPARE(WindowControls::logMessages(*window), QStringList{kReading});
+    QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});
     QVERIFY(!servo->hungUp());
 }
 

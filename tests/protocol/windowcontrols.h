@@ -1,26 +1,16 @@
 #ifndef NIMBAL_TESTS_WINDOWCONTROLS_H
 #define NIMBAL_TESTS_WINDOWCONTROLS_H
 
-// Reaches the window's parameter controls and status log by object name.
+// The window's fourteen parameter controls as the reference frame's values.
 
+#include "editor/parameterset.h"
 #include "referenceframe.h"
-
-#include <QCheckBox>
-#include <QSpinBox>
-#include <QTextBrowser>
-#include <QWidget>
+#include "windowtest.h"
 
 namespace WindowControls {
 
-inline QSpinBox *spinBox(const QWidget &window, const QString &name)
-{
-    return window.findChild<QSpinBox *>(QLatin1String("spinBox_") + name);
-}
-
-inline QCheckBox *checkBox(const QWidget &window, const QString &name)
-{
-    return window.findChild<QCheckBox *>(QLatin1String("cB_") + name);
-}
+using WindowTest::checkBox;
+using WindowTest::spinBox;
 
 // Sets every parameter named in `v`; returns false if a control is missing.
 inline bool set(const QWidget &window, const Reference::Values &v)
@@ -51,23 +41,13 @@ inline Reference::Values values(const QWidget &window)
     return v;
 }
 
-inline QTextBrowser *log(const QWidget &window)
+// A parameter set of the program's as the reference's values.
+inline Reference::Values fromParameterSet(const ParameterSet &set)
 {
-    return window.findChild<QTextBrowser *>(QStringLiteral("textBrowser_StateShow"));
-}
-
-// The messages in the status log, without their "[stamp] " prefix.
-inline QStringList logMessages(const QWidget &window)
-{
-    QStringList messages;
-    const QStringList lines = log(window)->toPlainText().split(QLatin1Char('\n'));
-    for (const QString &line : lines) {
-        if (line.isEmpty())
-            continue;
-        const int cut = line.indexOf(QLatin1String("] "));
-        messages.append(cut < 0 ? line : line.mid(cut + 2));
-    }
-    return messages;
+    Reference::Values v;
+    for (const ParameterInfo &param : kParameters)
+        v.insert(QLatin1String(param.name), set.value(param.id));
+    return v;
 }
 
 } // namespace WindowControls

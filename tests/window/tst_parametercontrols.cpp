@@ -2,6 +2,7 @@
 // plus and minus buttons, driven by real clicks.
 
 #include "app/widget.h"
+#include "windowtest.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -36,15 +37,8 @@ const Numeric kNumeric[] = {
 
 const char *const kSwitches[] = {"ReversedRotation", "SoftStart", "LOCKProtection"};
 
-QSpinBox *spinBox(const Widget &w, const QString &name)
-{
-    return w.findChild<QSpinBox *>(QLatin1String("spinBox_") + name);
-}
-
-QCheckBox *checkBox(const Widget &w, const QString &name)
-{
-    return w.findChild<QCheckBox *>(QLatin1String("cB_") + name);
-}
+using WindowTest::checkBox;
+using WindowTest::spinBox;
 
 // All fourteen values: the spin boxes, then the switches as 0 or 1.
 QVector<int> snapshot(const Widget &w)

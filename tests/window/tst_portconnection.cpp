@@ -7,7 +7,7 @@
 #include "protocol/parameterframe.h"
 #include "pseudoterminal.h"
 #include "serial/mycombobox.h"
-#include "windowtesthelpers.h"
+#include "windowtest.h"
 
 #include <QAbstractItemView>
 #include <QPushButton>

@@ -4,7 +4,7 @@
 // dialog).
 
 #include "app/widget.h"
-#include "windowtesthelpers.h"
+#include "windowtest.h"
 
 #include <QDateTime>
 #include <QPushButton>

@@ -1,29 +1,42 @@
-#ifndef NIMBAL_WINDOWTESTHELPERS_H
-#define NIMBAL_WINDOWTESTHELPERS_H
+#ifndef NIMBAL_TESTS_WINDOWTEST_H
+#define NIMBAL_TESTS_WINDOWTEST_H
 
-#include "app/widget.h"
+#include "serial/mycombobox.h"
 
+#include <QCheckBox>
 #include <QRegularExpression>
 #include <QSerialPort>
+#include <QSpinBox>
 #include <QStringList>
 #include <QTextBrowser>
 
-// What the tests of the window read back from it: the status log and the
-// serial port, found by object name or type as a user of the window would.
+// What the tests read back from the window and do to it: its controls, the
+// status log and the serial port, found by object name or type as a user of
+// the window would find them.
 namespace WindowTest {
 
-inline QTextBrowser *statusLog(const Widget &window)
+inline QSpinBox *spinBox(const QWidget &window, const QString &name)
+{
+    return window.findChild<QSpinBox *>(QLatin1String("spinBox_") + name);
+}
+
+inline QCheckBox *checkBox(const QWidget &window, const QString &name)
+{
+    return window.findChild<QCheckBox *>(QLatin1String("cB_") + name);
+}
+
+inline QTextBrowser *statusLog(const QWidget &window)
 {
     return window.findChild<QTextBrowser *>(QStringLiteral("textBrowser_StateShow"));
 }
 
-inline QSerialPort *serialPort(const Widget &window)
+inline QSerialPort *serialPort(const QWidget &window)
 {
     return window.findChild<QSerialPort *>();
 }
 
 // The log's lines as shown; an empty log has none.
-inline QStringList logLines(const Widget &window)
+inline QStringList logLines(const QWidget &window)
 {
     const QString text = statusLog(window)->toPlainText();
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
@@ -40,12 +53,24 @@ inline QString messageOf(const QString &line)
     return match.hasMatch() ? line.mid(match.capturedLength()) : QString();
 }
 
-inline QStringList logMessages(const Widget &window)
+inline QStringList logMessages(const QWidget &window)
 {
     QStringList messages;
     for (const QString &line : logLines(window))
         messages.append(messageOf(line));
     return messages;
+}
+
+// Chooses `path` in the port list as a user choosing an entry would; true
+// when the port is open afterwards.
+inline bool choosePort(QWidget &window, const QString &path)
+{
+    auto *ports = window.findChild<MyComboBox *>(QStringLiteral("comboBox_Port"));
+    QSerialPort *port = serialPort(window);
+    if (!ports || !port)
+        return false;
+    emit ports->textActivated(path);
+    return port->isOpen();
 }
 
 // "<name> 打开成功  <name> Open successfully" and its kin.

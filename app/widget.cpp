@@ -153,9 +153,8 @@ ParameterSet Widget::readControls() const
 
 // Spin boxes clamp what they are given to their range; a switch is on for
 // any value but 0.
-void Widget::writeControl(int index, int value)
+void Widget::writeControl(Parameter id, int value)
 {
-    const Parameter id = kParameters[std::size_t(index)].id;
     if (isSwitch(id))
         controlsFor(*form, id).checkBox->setChecked(value != 0);
     else
@@ -206,17 +205,27 @@ void Widget::serialDataRead()
 
 void Widget::applyParameterFrame(const QString &frameText)
 {
+    // In the order of the frame: the switches go with the flags byte, which
+    // follows the two gains.
+    static constexpr Parameter kFrameOrder[] = {
+        Parameter::TorqueGain,
+        Parameter::IntegralGain,
+        Parameter::ReversedRotation,
+        Parameter::SoftStart,
+        Parameter::LOCKProtection,
+        Parameter::LeftAngleCoefficient,
+        Parameter::Sensitivity,
+        Parameter::IntegralSpeed,
+        Parameter::BrakeGain,
+        Parameter::MinPulseWidth,
+        Parameter::MAXPulseWidth,
+        Parameter::MAXDuty,
+        Parameter::RightAngleCoefficient,
+        Parameter::NeutralPoint,
+    };
     const ParameterSet values = ParameterFrame::decode(frameText);
-    // In the order of the frame: the switches go with the flags byte.
-    writeControl(int(indexOf(Parameter::TorqueGain)), values.value(Parameter::TorqueGain));
-    writeControl(int(indexOf(Parameter::IntegralGain)), values.value(Parameter::IntegralGain));
-    for (Parameter id :
-         {Parameter::ReversedRotation, Parameter::SoftStart, Parameter::LOCKProtection})
-        writeControl(int(indexOf(id)), values.value(id));
-    for (std::size_t i = 2; i < ParameterFrame::kFields.size(); ++i) {
-        const Parameter id = ParameterFrame::kFields[i].id;
-        writeControl(int(indexOf(id)), values.value(id));
-    }
+    for (Parameter id : kFrameOrder)
+        writeControl(id, values.value(id));
 }
 
 // ---- Parameter files -------------------------------------------------------
@@ -262,7 +271,7 @@ void Widget::on_pB_OpenParameter_clicked()
     const std::optional<ParameterSet> values = ParameterFile::parseLine(*line);
     if (!values)
         return;
-    for (std::size_t i = 0; i < kParameterCount; ++i)
-        writeControl(int(i), values->value(kParameters[i].id));
+    for (const ParameterInfo &param : kParameters)
+        writeControl(param.id, values->value(param.id));
     appendStatus(QString::fromUtf8(StatusLog::kLoadingSuccessful));
 }

@@ -10,6 +10,7 @@
 class QTimer;
 class WidgetForm;
 class ParameterSet;
+enum class Parameter;
 
 // The main window: owns the form, the serial port, the status log's clock
 // and the receive buffer; every user action and every arrival of data from
@@ -53,7 +54,7 @@ private:
     void onPortError(QSerialPort::SerialPortError error);
     void closePort();
     ParameterSet readControls() const;
-    void writeControl(int index, int value);
+    void writeControl(Parameter id, int value);
 
     WidgetForm *form = nullptr;
     QSerialPort *serialPort = nullptr;

@@ -1,12 +1,12 @@
 #include "app/widget.h"
 
 #include "editor/myspinbox.h"
-#include "editor/parameterset.h"
 #include "editor/widgetform.h"
 #include "files/parameterfile.h"
+#include "model/parameterset.h"
+#include "port/linesettings.h"
 #include "protocol/framereceiver.h"
 #include "protocol/parameterframe.h"
-#include "serial/linesettings.h"
 #include "serial/mycombobox.h"
 #include "serial/statuslog.h"
 

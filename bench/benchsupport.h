@@ -5,7 +5,7 @@
 // figures, a simulated servo in its own process, forked helpers, and the
 // window's controls reached by object name. POSIX only.
 
-#include "editor/parameterset.h"
+#include "model/parameterset.h"
 
 #include <QString>
 #include <QStringList>

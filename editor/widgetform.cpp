@@ -1,7 +1,7 @@
 #include "editor/widgetform.h"
 
 #include "editor/myspinbox.h"
-#include "editor/parameterset.h"
+#include "model/parameterset.h"
 #include "serial/mycombobox.h"
 
 #include <QCheckBox>

@@ -20,8 +20,8 @@ QT_QPA_PLATFORM=offscreen valgrind --tool=memcheck --leak-check=full \
 grep -E "definitely lost:|ERROR SUMMARY" "$log" | sed 's/^==[0-9]*== *//'
 # A loss record is the program's own when a frame of its stack lies in one
 # of the program's source files (valgrind names them without folder).
-sources=$(cd app && ls ../{app,editor,serial,protocol,files}/*.cpp | xargs -n1 basename |
-          sed 's/\.cpp$//' | paste -sd'|')
+sources=$(find app editor serial core link -name '*.cpp' -printf '%f\n' | sed 's/\.cpp$//' |
+          paste -sd'|')
 own=$(awk -v own_re="[(]($sources)[.]cpp:" '
            /definitely lost in loss record/ {rec=1; own=0; next}
            rec && $0 ~ own_re {own=1}

@@ -1,5 +1,5 @@
 #include "app/widget.h"
-#include "editor/parameterset.h"
+#include "model/parameterset.h"
 #include "windowtest.h"
 
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 
 // The window's fourteen parameter controls as the reference frame's values.
 
-#include "editor/parameterset.h"
+#include "model/parameterset.h"
 #include "referenceframe.h"
 #include "windowtest.h"
 

@@ -3,7 +3,7 @@
 // failure, the blank entry and an adapter pulled out while open.
 
 #include "app/widget.h"
-#include "editor/parameterset.h"
+#include "model/parameterset.h"
 #include "protocol/parameterframe.h"
 #include "pseudoterminal.h"
 #include "serial/mycombobox.h"

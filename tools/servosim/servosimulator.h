@@ -1,7 +1,7 @@
 #ifndef NIMBAL_SERVOSIMULATOR_H
 #define NIMBAL_SERVOSIMULATOR_H
 
-#include "editor/parameterset.h"
+#include "model/parameterset.h"
 #include "pseudoterminal.h"
 
 #include <QByteArray>

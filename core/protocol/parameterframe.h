@@ -1,7 +1,7 @@
 #ifndef NIMBAL_PARAMETERFRAME_H
 #define NIMBAL_PARAMETERFRAME_H
 
-#include "editor/parameterset.h"
+#include "model/parameterset.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "editor/parameterset.h"
+#include "model/parameterset.h"
 
 #include <algorithm>
 

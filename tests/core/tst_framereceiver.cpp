@@ -306,5 +306,5 @@ void FrameReceiverTest::requestsAreFramesButNotAnswers()
     QCOMPARE(buffer, QString::fromLatin1(readRequest.left(12).toHex().toUpper()));
 }
 
-QTEST_MAIN(FrameReceiverTest)
+QTEST_GUILESS_MAIN(FrameReceiverTest)
 #include "tst_framereceiver.moc"

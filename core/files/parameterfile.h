@@ -1,7 +1,7 @@
 #ifndef NIMBAL_PARAMETERFILE_H
 #define NIMBAL_PARAMETERFILE_H
 
-#include "editor/parameterset.h"
+#include "model/parameterset.h"
 
 #include <QString>
 #include <QStringList>

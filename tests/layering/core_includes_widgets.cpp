@@ -1,0 +1,2 @@
+// Must not build: the core links no GUI module.
+#include <QWidget>

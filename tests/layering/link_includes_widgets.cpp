@@ -1,0 +1,2 @@
+// Must not build: the serial link links no GUI module.
+#include <QWidget>

@@ -1,0 +1,2 @@
+// Must not build: the serial link cannot see the window's folders.
+#include "serial/mycombobox.h"

@@ -20,18 +20,40 @@ inline constexpr qint64 kMaximumLineLength = 64 * 1024;
 // Joins the fourteen fields with single commas.
 QString formatLine(const QStringList &fields);
 
+// The line Save Parameter writes for these values: decimal numbers in
+// ASCII digits, the switches as 1 or 0.
+QString lineOf(const ParameterSet &values);
+
+// What makes a line unfit to be sent to a servo: the field's position (1 to
+// 14; 0 for the line as a whole) and a reason that names the field, its
+// value and what is allowed.
+struct LineProblem
+{
+    int position = 0;
+    QString reason;
+};
+
 // The fourteen values of a line, or nothing when it holds fewer than
 // fourteen fields. A field that is not a decimal integer counts as 0; fields
 // after the fourteenth are ignored. Values are not clamped.
 std::optional<ParameterSet> parseLine(const QString &line);
 
+// The fourteen values of a line, checked as strictly as a servo deserves:
+// at least fourteen fields, each a decimal integer within its parameter's
+// range, each switch 0 or 1. Fields after the fourteenth are ignored, as the
+// window's loader ignores them. On failure `problem` says what is wrong with
+// the first bad field.
+std::optional<ParameterSet> parseLineStrict(const QString &line, LineProblem *problem);
+
 // Writes `line` to `fileName` so that an existing file keeps its old bytes
-// until the new content is complete on disk. False when anything failed.
-bool save(const QString &fileName, const QString &line);
+// until the new content is complete on disk. False when anything failed,
+// and then `error` (when given) says why.
+bool save(const QString &fileName, const QString &line, QString *error = nullptr);
 
 // The first line of `fileName` without its line end, at most
-// kMaximumLineLength characters; nothing when the file does not open.
-std::optional<QString> readFirstLine(const QString &fileName);
+// kMaximumLineLength characters; nothing when the file does not open, and
+// then `error` (when given) says why.
+std::optional<QString> readFirstLine(const QString &fileName, QString *error = nullptr);
 
 } // namespace ParameterFile
 

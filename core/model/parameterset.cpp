@@ -2,6 +2,32 @@
 
 #include <algorithm>
 
+namespace {
+
+QString nameKey(const QString &name)
+{
+    QString key;
+    for (QChar c : name) {
+        if (c.isSpace() || c == QLatin1Char('-') || c == QLatin1Char('_'))
+            continue;
+        key.append(c.toCaseFolded());
+    }
+    return key;
+}
+
+} // namespace
+
+std::optional<Parameter> parameterNamed(const QString &name)
+{
+    const QString key = nameKey(name);
+    for (const ParameterInfo &param : kParameters) {
+        if (key == nameKey(QLatin1String(param.name)) ||
+            key == nameKey(QLatin1String(param.caption)))
+            return param.id;
+    }
+    return std::nullopt;
+}
+
 ParameterSet ParameterSet::startValues()
 {
     ParameterSet set;

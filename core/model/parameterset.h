@@ -1,8 +1,11 @@
 #ifndef NIMBAL_PARAMETERSET_H
 #define NIMBAL_PARAMETERSET_H
 
+#include <QString>
+
 #include <array>
 #include <cstddef>
+#include <optional>
 
 // The servo's parameter set: eleven integers and three switches. The index
 // order is the order of the fields in a parameter file, which is also the
@@ -70,6 +73,11 @@ constexpr bool isSwitch(Parameter p)
 {
     return indexOf(p) >= kNumericParameterCount;
 }
+
+// The parameter a person means by `name`: its object-name stem or its
+// caption, in any letter case, with blanks, '-' and '_' ignored
+// ("neutral-point", "Soft Start", "softstart").
+std::optional<Parameter> parameterNamed(const QString &name);
 
 // One value per parameter, indexed by Parameter. Values are not limited to
 // the ranges: a frame or a file may carry anything, and the controls clamp.

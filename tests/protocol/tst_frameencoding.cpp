@@ -5,6 +5,7 @@
 #include "app/widget.h"
 #include "frameexamples.h"
 #include "protocol/parameterframe.h"
+#include "servo/servoclient.h"
 #include "windowcontrols.h"
 
 #include <QRandomGenerator>
@@ -33,6 +34,7 @@ private slots:
     void requestBytesFromControls();
     void readRequestTextFromStartValuesIsExact();
     void randomControlsMatchReferenceEncoder();
+    void clientSendsTheWindowsRequests();
     void randomAnswersSetControlsLikeReferenceDecoder();
     void frameChecksumSumsPairsUnreduced_data() { FrameExamples::addChecksumRows(); }
     void frameChecksumSumsPairsUnreduced();
@@ -72,6 +74,26 @@ void FrameEncodingTest::randomControlsMatchReferenceEncoder()
         const QString text = window.buildParameterFrame(kind);
         QCOMPARE(text.size(), 40);
         QCOMPARE(QByteArray::fromHex(text.toLatin1()), expected);
+    }
+}
+
+// The command line's client sends what a freshly started window sends on
+// Read, and on Write what the window sends for the same values.
+void FrameEncodingTest::clientSendsTheWindowsRequests()
+{
+    const Widget fresh;
+    QCOMPARE(QByteArray::fromHex(fresh.buildParameterFrame(0).toLatin1()),
+             ServoClient::readRequest());
+
+    QRandomGenerator random(4711);
+    for (int round = 0; round < 100; ++round) {
+        const Reference::Values controls = randomControls(random);
+        QVERIFY(WindowControls::set(window, controls));
+        ParameterSet values;
+        for (const ParameterInfo &param : kParameters)
+            values.setValue(param.id, controls.value(QLatin1String(param.name)));
+        QCOMPARE(ServoClient::writeRequest(values),
+                 QByteArray::fromHex(window.buildParameterFrame(1).toLatin1()));
     }
 }
 

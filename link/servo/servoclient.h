@@ -1,0 +1,104 @@
+#ifndef NIMBAL_SERVOCLIENT_H
+#define NIMBAL_SERVOCLIENT_H
+
+#include "model/parameterset.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+// Talks to one servo the way a careful person at the bench would: one
+// request, then waiting for the answer of the matching kind, and sending
+// the request again after a timeout. Whatever else arrives on the line
+// (noise, the request echoed back, answers of the other kind, frames that
+// fail their checksum) is passed over by the same frame receiver the window
+// uses.
+//
+// Waiting runs a local event loop, so everything else on the thread's event
+// loop (a simulated servo in a test, a signal notifier) keeps running. Once
+// the port reports an error it is closed, and every later exchange ends at
+// once with PortLost: a vanished adapter never leaves the client spinning.
+class ServoClient : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Outcome
+    {
+        Answered, // `values` holds what the servo sent, unclamped
+        NoAnswer, // no answer of the right kind after every attempt
+        PortLost, // the port is not open, or failed on the way
+    };
+
+    struct Reply
+    {
+        Outcome outcome = Outcome::NoAnswer;
+        ParameterSet values;
+        int attempts = 0; // requests sent
+    };
+
+    static constexpr int kDefaultTimeoutMs = 500;
+    static constexpr int kDefaultRetries = 2;
+
+    explicit ServoClient(QObject *parent = nullptr);
+    ~ServoClient() override;
+
+    // Opens a port by name ("ttyUSB0", "COM3") or by path ("/dev/pts/4",
+    // "/dev/serial/by-id/...") with the servo's line settings. On failure
+    // the port stays closed and error()/errorString() tell why.
+    bool open(const QString &port);
+    void close();
+    bool isOpen() const;
+
+    // The port as given to open(), and its location on the system.
+    QString portName() const { return m_portName; }
+    QString systemLocation() const;
+    QSerialPort::SerialPortError error() const { return m_error; }
+    QString errorString() const { return m_errorString; }
+
+    // How long to wait for each answer, and how many times a request is
+    // sent again after a timeout.
+    void setTimeout(int ms) { m_timeoutMs = qMax(1, ms); }
+    void setRetries(int retries) { m_retries = qMax(0, retries); }
+    int timeout() const { return m_timeoutMs; }
+    int retries() const { return m_retries; }
+
+    // A read request, byte for byte the one a freshly started window sends,
+    // answered by a frame with the read bit.
+    Reply read();
+    // A write request of `values`, byte for byte the one the window sends
+    // for the same values, answered by a frame with the write bit.
+    Reply write(const ParameterSet &values);
+    // One read request that waits `waitMs` and is not repeated: for asking
+    // again and again whether a servo is there.
+    Reply probe(int waitMs);
+
+    // Runs the event loop for `ms`; false, and at once, if the port is lost.
+    bool pause(int ms);
+
+    static QByteArray readRequest();
+    static QByteArray writeRequest(const ParameterSet &values);
+
+signals:
+    void frameSent(const QByteArray &bytes);
+    void bytesReceived(const QByteArray &bytes);
+    // The port failed while open; it is closed by now.
+    void portLost(const QString &reason);
+
+private:
+    Reply exchange(const QByteArray &request, unsigned answerBit, int timeoutMs, int retries);
+    bool waitForAnswer(unsigned answerBit, int timeoutMs, ParameterSet *values);
+    void takeArrivedBytes();
+    void onPortError(QSerialPort::SerialPortError error);
+
+    QSerialPort *m_port = nullptr;
+    QString m_portName;
+    QString m_rxText; // received bytes as hex text, for the frame search
+    QSerialPort::SerialPortError m_error = QSerialPort::NoError;
+    QString m_errorString;
+    int m_timeoutMs = kDefaultTimeoutMs;
+    int m_retries = kDefaultRetries;
+};
+
+#endif

@@ -1,0 +1,168 @@
+// The client against a simulated servo on a real pseudo-terminal, in one
+// thread: the client's waiting runs the event loop, so the servo answers.
+
+#include "frameexamples.h"
+#include "protocol/parameterframe.h"
+#include "servo/servoclient.h"
+#include "servosimulator.h"
+
+#include <QtTest>
+
+Q_DECLARE_METATYPE(QVector<int>)
+
+namespace {
+
+ParameterSet someValues()
+{
+    ParameterSet values = ParameterSet::startValues();
+    values.setValue(Parameter::NeutralPoint, 1520);
+    values.setValue(Parameter::MAXDuty, 399);
+    values.setValue(Parameter::SoftStart, 1);
+    return values;
+}
+
+} // namespace
+
+class ServoClientTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readFindsTheAnswerWhateverSurroundsIt_data();
+    void readFindsTheAnswerWhateverSurroundsIt();
+    void writeSendsTheWindowsBytesAndWaitsForTheWriteAnswer();
+    void answerOfTheOtherKindIsNotTaken();
+    void silentServoCostsEveryRetry();
+    void vanishingPortEndsTheWaitAtOnce();
+    void portThatDoesNotExistSaysWhy();
+};
+
+void ServoClientTest::readFindsTheAnswerWhateverSurroundsIt_data()
+{
+    QTest::addColumn<int>("noise");
+    QTest::addColumn<QVector<int>>("pieces");
+    QTest::addColumn<bool>("echo");
+
+    QTest::newRow("plain") << 0 << QVector<int>() << false;
+    QTest::newRow("byte by byte") << 0 << QVector<int>(20, 1) << false;
+    QTest::newRow("noise before") << 13 << QVector<int>() << false;
+    QTest::newRow("request echoed") << 0 << QVector<int>() << true;
+    QTest::newRow("echo, noise and pieces") << 7 << QVector<int>{3, 9, 1} << true;
+}
+
+void ServoClientTest::readFindsTheAnswerWhateverSurroundsIt()
+{
+    QFETCH(int, noise);
+    QFETCH(QVector<int>, pieces);
+    QFETCH(bool, echo);
+
+    ServoSimulator servo;
+    QVERIFY2(servo.isOpen(), qPrintable(servo.errorString()));
+    servo.setNoise(noise);
+    servo.setNoiseSeed(7);
+    servo.setSplitSizes(pieces);
+    servo.setEcho(echo);
+
+    ServoClient client;
+    QVERIFY2(client.open(servo.slavePath()), qPrintable(client.errorString()));
+    const ServoClient::Reply reply = client.read();
+    QCOMPARE(int(reply.outcome), int(ServoClient::Outcome::Answered));
+    QCOMPARE(reply.attempts, 1);
+    QVERIFY(reply.values == servo.values());
+    // Byte for byte what a freshly started window sends on Read.
+    QCOMPARE(servo.receivedBytes(),
+             Reference::bytes("55 00 00 00 00 00 00 00 00 F4 01 C4 09 00 00 00 DC 05 A3 AA"));
+}
+
+void ServoClientTest::writeSendsTheWindowsBytesAndWaitsForTheWriteAnswer()
+{
+    ServoSimulator servo;
+    QVERIFY2(servo.isOpen(), qPrintable(servo.errorString()));
+    ServoClient client;
+    QVERIFY(client.open(servo.slavePath()));
+
+    const ParameterSet values = someValues();
+    const ServoClient::Reply reply = client.write(values);
+    QCOMPARE(int(reply.outcome), int(ServoClient::Outcome::Answered));
+    QVERIFY(servo.values() == values);
+    QVERIFY(reply.values == values);
+    QCOMPARE(servo.receivedBytes(),
+             Reference::encode(
+                 FrameExamples::with({{"NeutralPoint", 1520}, {"MAXDuty", 399}, {"SoftStart", 1}}),
+                 Reference::kWriteRequest));
+}
+
+void ServoClientTest::answerOfTheOtherKindIsNotTaken()
+{
+    ServoSimulator servo;
+    QVERIFY(servo.isOpen());
+    servo.setSilent(true);
+    // Whatever comes back to a read is a write answer, then a frame with a
+    // bad checksum: neither is the read's answer.
+    QByteArray badChecksum = ParameterFrame::encode(someValues(), ParameterFrame::kReadAnswerBit);
+    badChecksum[ParameterFrame::kChecksumOffset] = char(badChecksum.at(18) + 1);
+    connect(&servo, &ServoSimulator::requestReceived, &servo, [&] {
+        servo.sendRaw(ParameterFrame::encode(someValues(), ParameterFrame::kWriteAnswerBit) +
+                      badChecksum);
+    });
+    ServoClient client;
+    QVERIFY(client.open(servo.slavePath()));
+    client.setTimeout(100);
+    client.setRetries(0);
+    QCOMPARE(int(client.read().outcome), int(ServoClient::Outcome::NoAnswer));
+}
+
+void ServoClientTest::silentServoCostsEveryRetry()
+{
+    ServoSimulator servo;
+    QVERIFY(servo.isOpen());
+    servo.setSilent(true);
+    ServoClient client;
+    QVERIFY(client.open(servo.slavePath()));
+    client.setTimeout(40);
+    client.setRetries(2);
+
+    const ServoClient::Reply reply = client.read();
+    QCOMPARE(int(reply.outcome), int(ServoClient::Outcome::NoAnswer));
+    QCOMPARE(reply.attempts, 3);
+    QTRY_COMPARE(servo.requestsSeen(), 3);
+    QVERIFY(client.isOpen());
+}
+
+void ServoClientTest::vanishingPortEndsTheWaitAtOnce()
+{
+    ServoSimulator servo;
+    QVERIFY(servo.isOpen());
+    servo.setSilent(true);
+    connect(&servo, &ServoSimulator::requestReceived, &servo, [&] { servo.vanish(); });
+    ServoClient client;
+    QVERIFY(client.open(servo.slavePath()));
+    QSignalSpy lost(&client, &ServoClient::portLost);
+    // Long enough that ending on the timeout would show as a second attempt.
+    client.setTimeout(60000);
+    client.setRetries(2);
+
+    const ServoClient::Reply reply = client.read();
+    QCOMPARE(int(reply.outcome), int(ServoClient::Outcome::PortLost));
+    QCOMPARE(reply.attempts, 1);
+    QCOMPARE(lost.count(), 1);
+    QVERIFY(!client.isOpen());
+    // Later requests end at once, without touching the port again.
+    const ServoClient::Reply again = client.write(someValues());
+    QCOMPARE(int(again.outcome), int(ServoClient::Outcome::PortLost));
+    QCOMPARE(again.attempts, 0);
+    QCOMPARE(lost.count(), 1);
+}
+
+void ServoClientTest::portThatDoesNotExistSaysWhy()
+{
+    ServoClient client;
+    QVERIFY(!client.open(QStringLiteral("/dev/nimbal-no-such-port")));
+    QVERIFY(!client.isOpen());
+    QCOMPARE(client.error(), QSerialPort::DeviceNotFoundError);
+    QVERIFY(!client.errorString().isEmpty());
+    QCOMPARE(int(client.read().outcome), int(ServoClient::Outcome::PortLost));
+}
+
+QTEST_GUILESS_MAIN(ServoClientTest)
+#include "tst_servoclient.moc"

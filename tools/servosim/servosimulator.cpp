@@ -6,6 +6,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 // How often a hung-up master is looked at again for a new opener.
@@ -74,6 +76,21 @@ void ServoSimulator::setNoise(int count, bool allowHeader)
     m_noiseAllowsHeader = allowHeader;
 }
 
+void ServoSimulator::forceStoredValue(Parameter id, int value)
+{
+    m_forced.append({id, value});
+}
+
+void ServoSimulator::vanish()
+{
+    delete m_notifier;
+    m_notifier = nullptr;
+    m_peerTimer->stop();
+    m_pieceTimer->stop();
+    m_outQueue.clear();
+    m_pty.closeMaster();
+}
+
 bool ServoSimulator::sendRaw(const QByteArray &bytes)
 {
     return m_pty.write(bytes);
@@ -86,6 +103,8 @@ void ServoSimulator::onReadable()
     const QByteArray bytes = m_pty.readAvailable(&peerGone);
     if (!bytes.isEmpty()) {
         m_received += bytes;
+        if (m_echo && !m_silent)
+            m_pty.write(bytes);
         FrameReceiver::appendBytes(m_rxText, bytes);
         handleFrames();
     }
@@ -123,6 +142,8 @@ void ServoSimulator::handleFrames()
             continue;
         if (frame.flags & kWriteRequestBit) {
             m_values = decode(frame.frameText);
+            for (const auto &forced : std::as_const(m_forced))
+                m_values.setValue(forced.first, forced.second);
             queueAnswer(encode(m_values, kWriteAnswerBit));
         } else {
             queueAnswer(encode(m_values, kReadAnswerBit));

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QPair>
 #include <QRandomGenerator>
 #include <QString>
 #include <QVector>
@@ -53,8 +54,19 @@ public:
     // unless `allowHeader`, none of them is 0x55.
     void setNoise(int count, bool allowHeader = false);
     void setNoiseSeed(quint32 seed) { m_random.seed(seed); }
-    // A silent servo counts requests but neither answers nor stores them.
+    // A silent servo counts requests but neither answers nor stores them:
+    // a servo unplugged from its adapter, while the adapter stays.
     void setSilent(bool silent) { m_silent = silent; }
+    // After every write, `id` holds `value` whatever was written: a servo
+    // that does not take a setting (a field it limits or ignores).
+    void forceStoredValue(Parameter id, int value);
+    void clearForcedValues() { m_forced.clear(); }
+    // Every byte from the tool goes straight back to it before any answer,
+    // as on a line that echoes.
+    void setEcho(bool echo) { m_echo = echo; }
+    // The adapter goes away: the master side closes for good, which the
+    // tool's port sees as its device vanishing.
+    void vanish();
 
     int requestsSeen() const { return m_requestsSeen; }
     int answersSent() const { return m_answersSent; }
@@ -100,6 +112,7 @@ private:
     QByteArray m_received;
     QList<QByteArray> m_requests;
     QList<Piece> m_outQueue;
+    QVector<QPair<Parameter, int>> m_forced;
 
     int m_answerDelayMs = 0;
     int m_splitPieces = 1;
@@ -108,6 +121,7 @@ private:
     int m_noiseCount = 0;
     bool m_noiseAllowsHeader = false;
     bool m_silent = false;
+    bool m_echo = false;
     bool m_hungUp = false;
 
     int m_requestsSeen = 0;

@@ -1,0 +1,243 @@
+#include "commands.h"
+
+#include "batchrun.h"
+#include "commandline.h"
+#include "console.h"
+#include "exitstatus.h"
+#include "files/parameterfile.h"
+#include "parameterformat.h"
+#include "port/portlist.h"
+#include "servosession.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+QString usbIds(const PortList::Entry &entry)
+{
+    if (!entry.hasUsbIds)
+        return QString();
+    return QStringLiteral("%1:%2")
+        .arg(entry.vendorId, 4, 16, QLatin1Char('0'))
+        .arg(entry.productId, 4, 16, QLatin1Char('0'));
+}
+
+QString portsJson(const QVector<PortList::Entry> &entries)
+{
+    QJsonArray ports;
+    const auto orNull = [](const QString &text) {
+        return text.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(text);
+    };
+    for (const PortList::Entry &entry : entries) {
+        QJsonObject port;
+        port.insert(QStringLiteral("name"), entry.name);
+        port.insert(QStringLiteral("systemLocation"), entry.systemLocation);
+        port.insert(QStringLiteral("description"), entry.description);
+        port.insert(QStringLiteral("manufacturer"), entry.manufacturer);
+        port.insert(QStringLiteral("serialNumber"), entry.serialNumber);
+        port.insert(QStringLiteral("usb"), orNull(usbIds(entry)));
+        port.insert(QStringLiteral("byId"), orNull(entry.byIdPath));
+        ports.append(port);
+    }
+    return QString::fromUtf8(QJsonDocument(ports).toJson(QJsonDocument::Indented));
+}
+
+// Columns as wide as their widest cell, the last one (free text) unpadded.
+QString portsTable(const QVector<PortList::Entry> &entries)
+{
+    std::vector<QStringList> rows = {{QStringLiteral("NAME"), QStringLiteral("LOCATION"),
+                                      QStringLiteral("USB"), QStringLiteral("SERIAL"),
+                                      QStringLiteral("BY-ID"), QStringLiteral("MANUFACTURER"),
+                                      QStringLiteral("DESCRIPTION")}};
+    const auto cell = [](const QString &text) {
+        return text.isEmpty() ? QStringLiteral("-") : text;
+    };
+    for (const PortList::Entry &entry : entries) {
+        rows.push_back({entry.name, entry.systemLocation, cell(usbIds(entry)),
+                        cell(entry.serialNumber), cell(entry.byIdPath), cell(entry.manufacturer),
+                        cell(entry.description)});
+    }
+    const int columns = int(rows.front().size());
+    std::vector<int> widths(columns, 0);
+    for (const QStringList &row : rows) {
+        for (int c = 0; c < columns; ++c)
+            widths[c] = qMax(widths[c], int(row.at(c).size()));
+    }
+    QString text;
+    for (const QStringList &row : rows) {
+        QString line;
+        for (int c = 0; c < columns; ++c)
+            line += c + 1 < columns ? row.at(c).leftJustified(widths[c] + 2) : row.at(c);
+        text += line + QLatin1Char('\n');
+    }
+    return text;
+}
+
+// Values read from a servo as the window would show them, saying which the
+// window's controls would have moved into their range.
+ParameterSet asShown(const ParameterSet &held, const QString &port, Console &console)
+{
+    const ParameterSet shown = held.clamped();
+    for (const ParameterInfo &param : kParameters) {
+        if (isSwitch(param.id) || held.value(param.id) == shown.value(param.id))
+            continue;
+        console.message(port, QStringLiteral("the servo holds %1 %2, outside %3 to %4; shown as %5")
+                                  .arg(QLatin1String(param.caption))
+                                  .arg(held.value(param.id))
+                                  .arg(param.minimum)
+                                  .arg(param.maximum)
+                                  .arg(shown.value(param.id)));
+    }
+    return shown;
+}
+
+// Writes `values` and, unless told not to, reads them back; prints the
+// fields that differ.
+int writeAndVerify(ServoSession &session, const ParameterSet &values, bool verify, Console &console)
+{
+    int status = session.write(values);
+    if (status != ExitStatus::kSuccess || !verify)
+        return status;
+    QStringList differences;
+    status = session.verify(values, &differences);
+    if (status == ExitStatus::kDifferent) {
+        for (const QString &line : differences)
+            console.out(line);
+        console.message(session.port(), QStringLiteral("verification failed: %1 of %2 values "
+                                                       "differ")
+                                            .arg(differences.size())
+                                            .arg(kParameterCount));
+    }
+    return status;
+}
+
+} // namespace
+
+int Commands::run(const Invocation &invocation, Console &console)
+{
+    const QString &command = invocation.command;
+    if (command == QLatin1String("ports"))
+        return ports(invocation, console);
+    if (command == QLatin1String("read"))
+        return read(invocation, console);
+    if (command == QLatin1String("write"))
+        return write(invocation, console);
+    if (command == QLatin1String("set"))
+        return set(invocation, console);
+    if (command == QLatin1String("diff"))
+        return diff(invocation, console);
+    return BatchRun(invocation, console).run();
+}
+
+int Commands::ports(const Invocation &invocation, Console &console)
+{
+    const QVector<PortList::Entry> entries = PortList::available();
+    console.outText(invocation.json ? portsJson(entries) : portsTable(entries));
+    return ExitStatus::kSuccess;
+}
+
+int Commands::read(const Invocation &invocation, Console &console)
+{
+    ServoSession session(invocation, console);
+    ParameterSet held;
+    int status = session.open();
+    if (status == ExitStatus::kSuccess)
+        status = session.read(&held);
+    if (status != ExitStatus::kSuccess)
+        return status;
+    const ParameterSet shown = asShown(held, session.port(), console);
+
+    if (!invocation.outFile.isEmpty()) {
+        QString reason;
+        if (!ParameterFile::save(invocation.outFile, ParameterFile::lineOf(shown), &reason)) {
+            console.message(invocation.outFile, QStringLiteral("cannot save: %1").arg(reason));
+            return ExitStatus::kBadInput;
+        }
+        return ExitStatus::kSuccess;
+    }
+    if (invocation.format == QLatin1String("line"))
+        console.out(ParameterFile::lineOf(shown));
+    else if (invocation.format == QLatin1String("json"))
+        console.outText(ParameterFormat::json(shown));
+    else
+        console.outText(ParameterFormat::table(shown));
+    return ExitStatus::kSuccess;
+}
+
+int Commands::write(const Invocation &invocation, Console &console)
+{
+    const std::optional<ParameterSet> values =
+        ParameterFormat::loadFile(invocation.arguments.first(), console);
+    if (!values)
+        return ExitStatus::kBadInput;
+    ServoSession session(invocation, console);
+    const int status = session.open();
+    if (status != ExitStatus::kSuccess)
+        return status;
+    return writeAndVerify(session, *values, invocation.verify, console);
+}
+
+int Commands::set(const Invocation &invocation, Console &console)
+{
+    std::vector<std::pair<Parameter, int>> changes;
+    for (const QString &assignment : invocation.arguments) {
+        Parameter id;
+        int value = 0;
+        QString error;
+        if (!ParameterFormat::parseAssignment(assignment, &id, &value, &error)) {
+            console.message(QStringLiteral("set"), error);
+            console.message(QStringLiteral("set"),
+                            QStringLiteral("parameters: %1").arg(ParameterFormat::validNames()));
+            return ExitStatus::kBadInput;
+        }
+        changes.emplace_back(id, value);
+    }
+
+    ServoSession session(invocation, console);
+    ParameterSet held;
+    int status = session.open();
+    if (status == ExitStatus::kSuccess)
+        status = session.read(&held);
+    if (status != ExitStatus::kSuccess)
+        return status;
+    // What the window would hold after Read Parameter and the changes.
+    ParameterSet values = asShown(held, session.port(), console);
+    for (const auto &change : changes)
+        values.setValue(change.first, change.second);
+    return writeAndVerify(session, values, true, console);
+}
+
+int Commands::diff(const Invocation &invocation, Console &console)
+{
+    const QString &firstFile = invocation.arguments.at(0);
+    const std::optional<ParameterSet> first = ParameterFormat::loadFile(firstFile, console);
+    if (!first)
+        return ExitStatus::kBadInput;
+
+    ParameterSet second;
+    QString secondLabel;
+    if (invocation.arguments.size() == 2) {
+        secondLabel = invocation.arguments.at(1);
+        const std::optional<ParameterSet> loaded = ParameterFormat::loadFile(secondLabel, console);
+        if (!loaded)
+            return ExitStatus::kBadInput;
+        second = *loaded;
+    } else {
+        ServoSession session(invocation, console);
+        int status = session.open();
+        if (status == ExitStatus::kSuccess)
+            status = session.read(&second);
+        if (status != ExitStatus::kSuccess)
+            return status;
+        secondLabel = QStringLiteral("servo");
+    }
+    const QStringList lines = ParameterFormat::differences(*first, firstFile, second, secondLabel);
+    for (const QString &line : lines)
+        console.out(line);
+    return lines.isEmpty() ? ExitStatus::kSuccess : ExitStatus::kDifferent;
+}

@@ -1,0 +1,145 @@
+#include "parameterformat.h"
+
+#include "console.h"
+#include "files/parameterfile.h"
+
+namespace {
+
+QString rangeText(const ParameterInfo &param)
+{
+    if (isSwitch(param.id))
+        return QStringLiteral("off/on");
+    return QStringLiteral("%1..%2").arg(param.minimum).arg(param.maximum);
+}
+
+// A switch's value as a person may write it; nothing for anything else.
+std::optional<int> switchValue(const QString &text)
+{
+    const QString word = text.trimmed().toLower();
+    if (word == QLatin1String("on") || word == QLatin1String("true") || word == QLatin1String("1"))
+        return 1;
+    if (word == QLatin1String("off") || word == QLatin1String("false") ||
+        word == QLatin1String("0"))
+        return 0;
+    return std::nullopt;
+}
+
+} // namespace
+
+QString ParameterFormat::valueText(Parameter id, int value)
+{
+    if (isSwitch(id))
+        return value != 0 ? QStringLiteral("on") : QStringLiteral("off");
+    return QString::number(value);
+}
+
+QString ParameterFormat::table(const ParameterSet &values)
+{
+    constexpr int kNameWidth = 24;
+    constexpr int kValueWidth = 6;
+    QString text = QStringLiteral("%1%2%3\n")
+                       .arg(QStringLiteral("PARAMETER"), -kNameWidth)
+                       .arg(QStringLiteral("VALUE"), kValueWidth)
+                       .arg(QStringLiteral("  RANGE"));
+    for (const ParameterInfo &param : kParameters) {
+        text += QStringLiteral("%1%2  %3\n")
+                    .arg(QLatin1String(param.caption), -kNameWidth)
+                    .arg(valueText(param.id, values.value(param.id)), kValueWidth)
+                    .arg(rangeText(param));
+    }
+    return text;
+}
+
+QString ParameterFormat::json(const ParameterSet &values)
+{
+    QStringList members;
+    for (const ParameterInfo &param : kParameters) {
+        const QString value = isSwitch(param.id)
+                                  ? QLatin1String(values.isOn(param.id) ? "true" : "false")
+                                  : QString::number(values.value(param.id));
+        members.append(QStringLiteral("  \"%1\": %2").arg(QLatin1String(param.name), value));
+    }
+    return QLatin1String("{\n") + members.join(QLatin1String(",\n")) + QLatin1String("\n}\n");
+}
+
+QStringList ParameterFormat::differences(const ParameterSet &left, const QString &leftLabel,
+                                         const ParameterSet &right, const QString &rightLabel)
+{
+    QStringList lines;
+    for (const ParameterInfo &param : kParameters) {
+        const int a = left.value(param.id);
+        const int b = right.value(param.id);
+        const bool same = isSwitch(param.id) ? (a != 0) == (b != 0) : a == b;
+        if (same)
+            continue;
+        lines.append(QStringLiteral("%1: %2 %3, %4 %5")
+                         .arg(QLatin1String(param.caption), leftLabel, valueText(param.id, a),
+                              rightLabel, valueText(param.id, b)));
+    }
+    return lines;
+}
+
+QString ParameterFormat::validNames()
+{
+    QStringList names;
+    for (const ParameterInfo &param : kParameters)
+        names.append(
+            QStringLiteral("%1 (%2) %3")
+                .arg(QLatin1String(param.name), QLatin1String(param.caption), rangeText(param)));
+    return names.join(QLatin1String(", "));
+}
+
+bool ParameterFormat::parseAssignment(const QString &assignment, Parameter *id, int *value,
+                                      QString *error)
+{
+    const int equals = assignment.indexOf(QLatin1Char('='));
+    if (equals < 0) {
+        *error = QStringLiteral("'%1' is not NAME=VALUE").arg(assignment);
+        return false;
+    }
+    const QString name = assignment.left(equals);
+    const QString text = assignment.mid(equals + 1);
+    const std::optional<Parameter> named = parameterNamed(name);
+    if (!named) {
+        *error = QStringLiteral("no parameter is called '%1'").arg(name);
+        return false;
+    }
+    *id = *named;
+    const ParameterInfo &param = infoOf(*id);
+    if (isSwitch(*id)) {
+        const std::optional<int> on = switchValue(text);
+        if (!on) {
+            *error = QStringLiteral("%1 takes on/off, true/false or 1/0, not '%2'")
+                         .arg(QLatin1String(param.caption), text);
+            return false;
+        }
+        *value = *on;
+        return true;
+    }
+    bool ok = false;
+    *value = text.trimmed().toInt(&ok, 10);
+    if (!ok || *value < param.minimum || *value > param.maximum) {
+        *error = QStringLiteral("%1 takes a whole number from %2 to %3, not '%4'")
+                     .arg(QLatin1String(param.caption))
+                     .arg(param.minimum)
+                     .arg(param.maximum)
+                     .arg(text);
+        return false;
+    }
+    return true;
+}
+
+std::optional<ParameterSet> ParameterFormat::loadFile(const QString &fileName, Console &console)
+{
+    QString reason;
+    const std::optional<QString> line = ParameterFile::readFirstLine(fileName, &reason);
+    if (!line) {
+        console.message(fileName, QStringLiteral("cannot read: %1").arg(reason));
+        return std::nullopt;
+    }
+    ParameterFile::LineProblem problem;
+    const std::optional<ParameterSet> values = ParameterFile::parseLineStrict(*line, &problem);
+    if (!values)
+        console.message(fileName, problem.reason);
+    return values;
+}

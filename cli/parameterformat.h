@@ -1,0 +1,45 @@
+#ifndef NIMBAL_PARAMETERFORMAT_H
+#define NIMBAL_PARAMETERFORMAT_H
+
+#include "model/parameterset.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class Console;
+
+// The parameter set as nimbalctl shows it and takes it: a table, JSON,
+// field-by-field differences, NAME=VALUE assignments, and parameter files
+// checked strictly.
+class ParameterFormat
+{
+public:
+    // Name, value and range, one parameter per line under a header.
+    static QString table(const ParameterSet &values);
+    // An object keyed by the parameters' names in file order, integers for
+    // numbers and true/false for switches.
+    static QString json(const ParameterSet &values);
+    // A value as a person reads it: the number, or "on"/"off".
+    static QString valueText(Parameter id, int value);
+
+    // "Neutral Point: wanted 1520, servo 1500" for every parameter in which
+    // `left` and `right` differ, in file order.
+    static QStringList differences(const ParameterSet &left, const QString &leftLabel,
+                                   const ParameterSet &right, const QString &rightLabel);
+
+    // Parses "NAME=VALUE"; on failure says why in `error`.
+    static bool parseAssignment(const QString &assignment, Parameter *id, int *value,
+                                QString *error);
+    // "TorqueGain (Torque Gain) 0..255, ...": every parameter by the names
+    // a NAME may be, with its values.
+    static QString validNames();
+
+    // The values of a parameter file that is strictly valid; otherwise
+    // nothing, after one message naming the file, the field's position,
+    // its name, the value and what is allowed.
+    static std::optional<ParameterSet> loadFile(const QString &fileName, Console &console);
+};
+
+#endif

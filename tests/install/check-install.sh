@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch prefix and checks that the program, its
-# menu entry and its icon land where a freedesktop desktop looks for them.
+# Installs the build into a scratch prefix and checks that the two programs,
+# the menu entry and its icon land where a freedesktop desktop looks for them.
 # usage: check-install.sh BUILD_DIR
 set -euo pipefail
 build_dir=$1
@@ -12,6 +12,7 @@ cmake --install "$build_dir" --prefix "$prefix" >/dev/null
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 [ -x "$prefix/bin/nimbal-servo" ] || fail "bin/nimbal-servo missing or not executable"
+[ -x "$prefix/bin/nimbalctl" ] || fail "bin/nimbalctl missing or not executable"
 desktop="$prefix/share/applications/nimbal-servo.desktop"
 [ -f "$desktop" ] || fail "share/applications/nimbal-servo.desktop missing"
 icon="$prefix/share/icons/hicolor/256x256/apps/nimbal-servo.png"
@@ -29,7 +30,7 @@ desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the entr
 grep -qx 'Exec=nimbal-servo' "$desktop" || fail "Exec does not start the installed program"
 grep -qx 'Icon=nimbal-servo' "$desktop" || fail "Icon does not name the installed icon"
 
-# Nothing but these three files is installed.
+# Nothing but these four files is installed.
 count=$(find "$prefix" -type f | wc -l)
-[ "$count" -eq 3 ] || fail "expected 3 installed files, found $count: $(find "$prefix" -type f)"
+[ "$count" -eq 4 ] || fail "expected 4 installed files, found $count: $(find "$prefix" -type f)"
 echo "install tree ok"

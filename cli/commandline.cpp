@@ -333,36 +333,30 @@ std::optional<int> CommandLine::parse(const QStringList &arguments, const QStrin
                               QStringLiteral("read: --format takes table, line or json, not '%1'")
                                   .arg(run.format));
     }
-    if (has("count")) {
-        const std::optional<int> n = wholeNumber(value("count"), 1);
-        if (!n)
-            return usageError(console, command,
-                              QStringLiteral("batch: --count takes a whole number of 1 or "
-                                             "more, not '%1'")
-                                  .arg(value("count")));
-        run.count = *n;
-    }
+    // A whole-number option into `target`; false after saying what is wrong.
+    const auto number = [&](const char *name, int minimum, const char *unit, int *target) {
+        if (!has(name))
+            return true;
+        const std::optional<int> n = wholeNumber(value(name), minimum);
+        if (n) {
+            *target = *n;
+            return true;
+        }
+        usageError(console, command,
+                   QStringLiteral("%1: --%2 takes a whole number%3 of %4 or more, not '%5'")
+                       .arg(command, QLatin1String(name), QLatin1String(unit))
+                       .arg(minimum)
+                       .arg(value(name)));
+        return false;
+    };
+    if (!number("count", 1, "", &run.count))
+        return ExitStatus::kBadInput;
 
     if (spec->talksToServo) {
         run.verbose = has("verbose");
-        if (has("timeout")) {
-            const std::optional<int> ms = wholeNumber(value("timeout"), 1);
-            if (!ms)
-                return usageError(console, command,
-                                  QStringLiteral("%1: --timeout takes a whole number of "
-                                                 "milliseconds of 1 or more, not '%2'")
-                                      .arg(command, value("timeout")));
-            run.timeoutMs = *ms;
-        }
-        if (has("retries")) {
-            const std::optional<int> n = wholeNumber(value("retries"), 0);
-            if (!n)
-                return usageError(console, command,
-                                  QStringLiteral("%1: --retries takes a whole number of 0 or "
-                                                 "more, not '%2'")
-                                      .arg(command, value("retries")));
-            run.retries = *n;
-        }
+        if (!number("timeout", 1, " of milliseconds", &run.timeoutMs) ||
+            !number("retries", 0, "", &run.retries))
+            return ExitStatus::kBadInput;
         run.port = has("port") ? value("port") : environmentPort;
         // Two files compare without a servo.
         const bool needsPort = !(command == QLatin1String("diff") && count == 2);

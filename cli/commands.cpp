@@ -145,9 +145,7 @@ int Commands::read(const Invocation &invocation, Console &console)
 {
     ServoSession session(invocation, console);
     ParameterSet held;
-    int status = session.open();
-    if (status == ExitStatus::kSuccess)
-        status = session.read(&held);
+    const int status = session.openAndRead(&held);
     if (status != ExitStatus::kSuccess)
         return status;
     const ParameterSet shown = asShown(held, session.port(), console);
@@ -200,9 +198,7 @@ int Commands::set(const Invocation &invocation, Console &console)
 
     ServoSession session(invocation, console);
     ParameterSet held;
-    int status = session.open();
-    if (status == ExitStatus::kSuccess)
-        status = session.read(&held);
+    const int status = session.openAndRead(&held);
     if (status != ExitStatus::kSuccess)
         return status;
     // What the window would hold after Read Parameter and the changes.
@@ -229,9 +225,7 @@ int Commands::diff(const Invocation &invocation, Console &console)
         second = *loaded;
     } else {
         ServoSession session(invocation, console);
-        int status = session.open();
-        if (status == ExitStatus::kSuccess)
-            status = session.read(&second);
+        const int status = session.openAndRead(&second);
         if (status != ExitStatus::kSuccess)
             return status;
         secondLabel = QStringLiteral("servo");

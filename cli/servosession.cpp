@@ -59,6 +59,12 @@ int ServoSession::read(ParameterSet *values)
     return ExitStatus::kSuccess;
 }
 
+int ServoSession::openAndRead(ParameterSet *values)
+{
+    const int status = open();
+    return status == ExitStatus::kSuccess ? read(values) : status;
+}
+
 int ServoSession::write(const ParameterSet &values)
 {
     const ServoClient::Reply reply = m_client.write(values);

@@ -20,6 +20,7 @@ public:
     // saying so.
     int open();
     int read(ParameterSet *values);
+    int openAndRead(ParameterSet *values);
     int write(const ParameterSet &values);
     // Reads back and compares with `wanted`: 1 when a field differs, with
     // "name: wanted X, servo Y" for each in `differences`.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the benchmarks in ./build (RelWithDebInfo)
-# and runs each in turn: receiver, startup, roundtrip, sustained, noise.
+# and runs each in turn: receiver, startup, roundtrip, sustained, noise, cli.
 # Every figure is one "name: value" line; a figure with a target carries it
 # beside the value. Exits non-zero only when a benchmark fails to run, not
 # when a figure misses its target.
@@ -10,8 +10,8 @@ cd "$(dirname "$0")/.."
 source tools/deps.sh
 install_packages "${BUILD_PACKAGES[@]}"
 
-benchmarks=(receiver startup roundtrip sustained noise)
-targets=(nimbal-servo-sim nimbal-startup-probe)
+benchmarks=(receiver startup roundtrip sustained noise cli)
+targets=(nimbal-servo-sim nimbal-startup-probe nimbalctl nimbal-cli-anchor)
 for name in "${benchmarks[@]}"; do
     targets+=("nimbal-bench-$name")
 done

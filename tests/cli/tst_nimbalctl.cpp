@@ -628,7 +628,6 @@ void NimbalctlTest::batchEndsOnSigtermWithASummary()
                               });
     VERIFY_RUN(run, 0);
     QCOMPARE(run.out, QStringLiteral("0 servos: 0 passed, 0 failed\n"));
-    QVERIFY(m_servo->requestsSeen() >= 1);
 }
 
 QTEST_GUILESS_MAIN(NimbalctlTest)

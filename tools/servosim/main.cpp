@@ -57,7 +57,15 @@ int main(int argc, char *argv[])
         QStringLiteral("K"));
     const QCommandLineOption silentOption(QStringLiteral("silent"),
                                           QStringLiteral("Take requests in but never answer."));
-    parser.addOptions({delayOption, splitOption, noiseOption, silentOption});
+    const QCommandLineOption holdOption(
+        QStringLiteral("hold"),
+        QStringLiteral("Keep the slave side open as well, so each program that opens the port is "
+                       "answered at once (otherwise a new opener is noticed within 50 ms)."));
+    const QCommandLineOption echoOption(QStringLiteral("echo"),
+                                        QStringLiteral("Send every byte from the tool straight "
+                                                       "back, as a line that echoes."));
+    parser.addOptions(
+        {delayOption, splitOption, noiseOption, silentOption, holdOption, echoOption});
     parser.process(app);
 
     int delay = 0;
@@ -80,6 +88,12 @@ int main(int argc, char *argv[])
     servo.setSplit(split);
     servo.setNoise(noise);
     servo.setSilent(parser.isSet(silentOption));
+    servo.setEcho(parser.isSet(echoOption));
+    if (parser.isSet(holdOption) && !servo.holdSlaveOpen()) {
+        QTextStream(stderr) << "nimbal-servo-sim: cannot hold the slave side open: "
+                            << servo.errorString() << '\n';
+        return 1;
+    }
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
         QTextStream(stderr) << "nimbal-servo-sim: no signal pipe\n";

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 
 PseudoTerminal::PseudoTerminal()
 {
@@ -42,6 +43,19 @@ PseudoTerminal::PseudoTerminal()
 PseudoTerminal::~PseudoTerminal()
 {
     closeMaster();
+    if (m_heldSlave >= 0)
+        ::close(m_heldSlave);
+}
+
+bool PseudoTerminal::holdSlaveOpen()
+{
+    if (m_heldSlave >= 0)
+        return true;
+    m_heldSlave = ::open(QFile::encodeName(m_slavePath).constData(),
+                         O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_heldSlave < 0)
+        m_error = QString::fromLocal8Bit(std::strerror(errno));
+    return m_heldSlave >= 0;
 }
 
 void PseudoTerminal::closeMaster()

@@ -47,8 +47,14 @@ public:
     // device being unplugged.
     void closeMaster();
 
+    // Opens the slave side here too and keeps it open, so the master never
+    // hangs up between two openers and a new one is served at once. False
+    // when it cannot be opened.
+    bool holdSlaveOpen();
+
 private:
     int m_master = -1;
+    int m_heldSlave = -1;
     QString m_slavePath;
     QString m_error;
 };

@@ -64,6 +64,10 @@ public:
     // Every byte from the tool goes straight back to it before any answer,
     // as on a line that echoes.
     void setEcho(bool echo) { m_echo = echo; }
+    // Keeps the pseudo-terminal's slave side open, so a program that opens
+    // the port anew is answered at once; otherwise a new opener after a
+    // hang-up is noticed within 50 ms.
+    bool holdSlaveOpen() { return m_pty.holdSlaveOpen(); }
     // The adapter goes away: the master side closes for good, which the
     // tool's port sees as its device vanishing.
     void vanish();

@@ -63,8 +63,12 @@ QString PortProblem::describe(const QString &location, QSerialPort::SerialPortEr
 #ifdef Q_OS_UNIX
     QString group;
     bool member = false;
-    if (error == QSerialPort::PermissionError && deniedByGroup(location, &group, &member))
-        text += QStringLiteral("; ") + groupAdvice(group, member);
+    if (error == QSerialPort::PermissionError) {
+        if (deniedByGroup(location, &group, &member))
+            text += QStringLiteral("; ") + groupAdvice(group, member);
+        else if (::access(QFile::encodeName(location).constData(), R_OK | W_OK) == 0)
+            text += QStringLiteral("; another program has it open");
+    }
 #else
     Q_UNUSED(location);
     Q_UNUSED(error);

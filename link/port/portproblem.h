@@ -6,7 +6,8 @@
 
 // Why a port would not open, in words a person can act on: the system's
 // reason and, where the system keeps serial devices for a group (Linux's
-// dialout, the BSDs' uucp), which group owns the device and how to join it.
+// dialout, the BSDs' uucp), which group owns the device and how to join it;
+// or, when the user may open it, that another program holds it.
 class PortProblem
 {
 public:

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -152,7 +153,8 @@ private slots:
     void diffComparesFilesAndServo();
     void silentServoIsNoAnswer();
     void vanishingPortEndsAtOnce();
-    void missingPortCannotBeOpened();
+    void portThatCannotBeOpenedSaysWhy_data();
+    void portThatCannotBeOpenedSaysWhy();
     void permissionProblemNamesTheGroup();
     void verboseTracesFrames();
     void portsListsAsJson();
@@ -476,13 +478,28 @@ void NimbalctlTest::vanishingPortEndsAtOnce()
     QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
 }
 
-void NimbalctlTest::missingPortCannotBeOpened()
+void NimbalctlTest::portThatCannotBeOpenedSaysWhy_data()
 {
-    const QString port = QStringLiteral("/dev/nimbal-no-such-port");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no such port") << false << "No such file or directory";
+    QTest::newRow("held by another program") << true << "another program has it open";
+}
+
+void NimbalctlTest::portThatCannotBeOpenedSaysWhy()
+{
+    QFETCH(bool, busy);
+    QFETCH(QString, reason);
+    const QString port = busy ? m_port : QStringLiteral("/dev/nimbal-no-such-port");
+    QSerialPort other(port);
+    if (busy)
+        QVERIFY(other.open(QIODevice::ReadWrite));
     const Run run = nimbalctl({QStringLiteral("read"), QStringLiteral("-p"), port});
     VERIFY_RUN(run, 3);
-    QCOMPARE(run.err,
-             QStringLiteral("nimbalctl: %1: cannot open: No such file or directory\n").arg(port));
+    QVERIFY2(run.err.startsWith(QStringLiteral("nimbalctl: %1: cannot open: ").arg(port)),
+             qPrintable(run.err));
+    QVERIFY2(run.err.endsWith(reason + QLatin1Char('\n')), qPrintable(run.err));
+    QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
 }
 
 // A user outside the device's group: run as nobody against a port that only

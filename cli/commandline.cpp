@@ -120,7 +120,8 @@ const char kExitStatus[] = "Exit status:\n"
                            "  0  success\n"
                            "  1  a verification mismatch, or diff found differences; batch: a "
                            "servo failed\n"
-                           "  2  bad usage or a bad input file\n"
+                           "  2  bad usage or a bad input file (nothing is sent), or an output "
+                           "file\n     that cannot be written\n"
                            "  3  the port could not be opened, or was lost during the command\n"
                            "  4  no answer after all retries\n";
 
@@ -214,7 +215,7 @@ QString CommandLine::overview()
                          QLatin1String(spec.summary));
     }
     text += QStringLiteral("  help [COMMAND]\n      Show this help, or the help of COMMAND.\n");
-    text += QStringLiteral("\nOptions of the commands that talk to a servo (read, write, set, "
+    text += QStringLiteral("\nOptions of the commands that talk to a servo\n(read, write, set, "
                            "diff FILE, batch):\n");
     text += linkOptionsHelp();
     text += QStringLiteral("\nOptions:\n  -h, --help\n      Show this help (after a command: the "

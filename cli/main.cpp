@@ -4,6 +4,7 @@
 #include "commandline.h"
 #include "commands.h"
 #include "console.h"
+#include "nimbalversion.h"
 
 #include <QCoreApplication>
 #include <QProcessEnvironment>

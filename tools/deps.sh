@@ -26,6 +26,10 @@ install_packages() {
 # Packages every build needs.
 BUILD_PACKAGES=(build-essential cmake qtbase5-dev libqt5serialport5-dev)
 
+# Packages that build the Debian package (dpkg-shlibdeps, file) and check
+# it (lintian, appstreamcli, desktop-file-validate, groff, man).
+PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff-base man-db)
+
 # Packages of the Qt 6 build.
 QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev libgl-dev)
 

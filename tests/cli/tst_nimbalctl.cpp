@@ -3,6 +3,7 @@
 // while the program does, so the servo answers as a real one would.
 
 #include "files/parameterfile.h"
+#include "nimbalversion.h"
 #include "protocol/parameterframe.h"
 #include "referenceframe.h"
 #include "servosimulator.h"
@@ -137,6 +138,8 @@ private slots:
 
     void usage_data();
     void usage();
+    void helpAndManualPageAgree_data();
+    void helpAndManualPageAgree();
     void readFormats_data();
     void readFormats();
     void readThroughNoiseSplitsAndEcho();
@@ -224,6 +227,46 @@ void NimbalctlTest::usage()
     VERIFY_RUN(run, exitCode);
     QVERIFY2(QRegularExpression(stdoutPattern).match(run.out).hasMatch(), qPrintable(run.out));
     QVERIFY2(QRegularExpression(stderrPattern).match(run.err).hasMatch(), qPrintable(run.err));
+}
+
+void NimbalctlTest::helpAndManualPageAgree_data()
+{
+    QTest::addColumn<QString>("command");
+    for (const char *command : {"ports", "read", "write", "set", "diff", "batch"})
+        QTest::newRow(command) << QString::fromLatin1(command);
+}
+
+// Every option a command's help names is in the manual page, and so is
+// every exit status the help gives.
+void NimbalctlTest::helpAndManualPageAgree()
+{
+    QFETCH(QString, command);
+    QFile page(QStringLiteral(NIMBALCTL_MANUAL));
+    QVERIFY(page.open(QIODevice::ReadOnly | QIODevice::Text));
+    // The page's "\-\-port" is the help's "--port".
+    const QString manual = QString::fromUtf8(page.readAll()).remove(QLatin1Char('\\'));
+    const Run run = nimbalctl({QStringLiteral("help"), command});
+    VERIFY_RUN(run, 0);
+
+    QVERIFY(manual.contains(QStringLiteral(".B %1").arg(command)));
+    const QRegularExpression option(QStringLiteral("(?:^|[ \\[,])(--?[a-z][a-z-]*)"));
+    auto options = option.globalMatch(run.out);
+    int seen = 0;
+    while (options.hasNext()) {
+        const QString name = options.next().captured(1);
+        QVERIFY2(manual.contains(name), qPrintable(name));
+        ++seen;
+    }
+    QVERIFY(seen >= 2);
+    const QRegularExpression status(QStringLiteral("^  (\\d)  "),
+                                    QRegularExpression::MultilineOption);
+    auto statuses = status.globalMatch(run.out);
+    int statusCount = 0;
+    while (statuses.hasNext()) {
+        QVERIFY(manual.contains(QStringLiteral(".B %1\n").arg(statuses.next().captured(1))));
+        ++statusCount;
+    }
+    QCOMPARE(statusCount, 5);
 }
 
 void NimbalctlTest::readFormats_data()

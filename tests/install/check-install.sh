@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the build into a scratch prefix and checks that the two programs,
-# the menu entry and its icon land where a freedesktop desktop looks for them.
+# Installs the build into a scratch prefix and checks that the programs, the
+# menu entry and its icon land where a freedesktop desktop looks for them,
+# and that the install holds exactly the files of installed-files.txt.
 # usage: check-install.sh BUILD_DIR
 set -euo pipefail
 build_dir=$1
@@ -11,8 +12,9 @@ cmake --install "$build_dir" --prefix "$prefix" >/dev/null
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-[ -x "$prefix/bin/nimbal-servo" ] || fail "bin/nimbal-servo missing or not executable"
-[ -x "$prefix/bin/nimbalctl" ] || fail "bin/nimbalctl missing or not executable"
+for program in nimbal-servo nimbalctl; do
+    [ -x "$prefix/bin/$program" ] || fail "bin/$program missing or not executable"
+done
 desktop="$prefix/share/applications/nimbal-servo.desktop"
 [ -f "$desktop" ] || fail "share/applications/nimbal-servo.desktop missing"
 icon="$prefix/share/icons/hicolor/256x256/apps/nimbal-servo.png"
@@ -30,7 +32,10 @@ desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the entr
 grep -qx 'Exec=nimbal-servo' "$desktop" || fail "Exec does not start the installed program"
 grep -qx 'Icon=nimbal-servo' "$desktop" || fail "Icon does not name the installed icon"
 
-# Nothing but these four files is installed.
-count=$(find "$prefix" -type f | wc -l)
-[ "$count" -eq 4 ] || fail "expected 4 installed files, found $count: $(find "$prefix" -type f)"
+# Nothing but the listed files is installed, and none of them is missing.
+expected=$(dirname "$0")/installed-files.txt
+if ! found=$(cd "$prefix" && find . -type f -printf '%P\n' | LC_ALL=C sort |
+    diff -u "$expected" -); then
+    fail "the installed files differ from $expected:"$'\n'"$found"
+fi
 echo "install tree ok"

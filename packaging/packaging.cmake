@@ -1,0 +1,98 @@
+# What makes Nimbal Servo an installable Linux package: the man pages, the
+# bash completion of nimbalctl, the AppStream metainfo, the copyright file
+# and the Debian changelog, their install rules, and CPack's DEB generator
+# (cmake --build build --target package, or tools/package.sh). Included by
+# the top-level CMakeLists.txt after the programs' own install rules.
+
+# The project's addresses. The AppStream id is the reverse of the
+# project's domain followed by the program's name, and stays the same from
+# release to release: software centres know the program by it.
+set(NIMBAL_MAINTAINER "The Nimbal Servo developers <servo@nimbal.org>")
+set(NIMBAL_HOMEPAGE "https://nimbal.org/servo/")
+set(NIMBAL_SCREENSHOT_URL "${NIMBAL_HOMEPAGE}screenshot.png")
+set(NIMBAL_APPSTREAM_ID org.nimbal.NimbalServo)
+
+# The releases, from CHANGELOG.md, whose newest must be this version.
+include(${CMAKE_CURRENT_LIST_DIR}/releases.cmake)
+nimbal_read_releases(${PROJECT_SOURCE_DIR}/CHANGELOG.md NIMBAL_RELEASE "${NIMBAL_MAINTAINER}")
+if(NOT NIMBAL_RELEASE_VERSION STREQUAL PROJECT_VERSION)
+    message(FATAL_ERROR "CHANGELOG.md's newest release is ${NIMBAL_RELEASE_VERSION}, "
+                        "the project version ${PROJECT_VERSION}: add the release's entry")
+endif()
+set(NIMBAL_METAINFO_RELEASES "${NIMBAL_RELEASE_METAINFO}")
+
+# The copyright holder and the licence text, from LICENSE, in the form of a
+# Debian copyright file: every line indented, blank lines as " .".
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+if(NOT license MATCHES "\nCopyright \\(c\\) ([^\n]+)\n\n(.+[^\n])\n*$")
+    message(FATAL_ERROR "LICENSE: no \"Copyright (c) YEAR HOLDER\" line before the licence text")
+endif()
+set(NIMBAL_COPYRIGHT "${CMAKE_MATCH_1}")
+string(REPLACE "\n\n" "\n.\n" NIMBAL_LICENSE_TEXT " ${CMAKE_MATCH_2}")
+string(REPLACE "\n" "\n " NIMBAL_LICENSE_TEXT "${NIMBAL_LICENSE_TEXT}")
+
+set(packaging_out ${PROJECT_BINARY_DIR}/packaging)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/copyright.in ${packaging_out}/debian/copyright @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/resources/desktop/${NIMBAL_APPSTREAM_ID}.metainfo.xml.in
+               ${packaging_out}/${NIMBAL_APPSTREAM_ID}.metainfo.xml @ONLY)
+foreach(page nimbal-servo nimbalctl)
+    configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1.in ${packaging_out}/man/${page}.1 @ONLY)
+endforeach()
+# Rewritten only when it changes, so that its .gz is not remade for nothing.
+file(WRITE ${packaging_out}/debian/changelog.new "${NIMBAL_RELEASE_DEBIAN}")
+configure_file(${packaging_out}/debian/changelog.new ${packaging_out}/debian/changelog COPYONLY)
+
+# The man pages and the changelog are installed compressed as Debian wants
+# them: gzip -9, without name or time stamp.
+set(compressed)
+foreach(file man/nimbal-servo.1 man/nimbalctl.1 debian/changelog)
+    add_custom_command(OUTPUT ${packaging_out}/${file}.gz
+                       COMMAND gzip -9 -n -k -f ${packaging_out}/${file}
+                       DEPENDS ${packaging_out}/${file}
+                       VERBATIM)
+    list(APPEND compressed ${packaging_out}/${file}.gz)
+endforeach()
+add_custom_target(nimbal-compressed-docs ALL DEPENDS ${compressed})
+
+install(FILES ${packaging_out}/man/nimbal-servo.1.gz ${packaging_out}/man/nimbalctl.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/bash-completion/nimbalctl
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES ${packaging_out}/${NIMBAL_APPSTREAM_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${packaging_out}/debian/copyright ${packaging_out}/debian/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/nimbal-servo)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME nimbal-servo)
+
+# The Debian package: nimbal-servo_VERSION_ARCH.deb in the build folder.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME nimbal-servo)
+set(CPACK_PACKAGE_VENDOR "The Nimbal Servo developers")
+set(CPACK_PACKAGE_CONTACT "${NIMBAL_MAINTAINER}")
+set(CPACK_PACKAGE_HOMEPAGE_URL "${NIMBAL_HOMEPAGE}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "set up a Nimbal servo controller over a serial line")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+"Nimbal Servo reads the fourteen parameters of a Nimbal servo controller
+over a serial line (111100 baud, 8N2): eleven numbers, such as the torque
+gain, the pulse widths and the neutral point, and three switches. Its
+window changes them, writes them back, and keeps a set as a one-line
+parameter file.
+
+The command line nimbalctl lists the serial ports, reads, writes, changes
+and compares the parameters from scripts, and programs one servo after
+another on a production line.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The libraries the programs link, with their versions, as dpkg-shlibdeps
+# finds them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)

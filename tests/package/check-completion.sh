@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Completes nimbalctl command lines with the bash completion script, called
+# the way bash calls it, and compares the candidates with the expected ones.
+# usage: check-completion.sh COMPLETION_SCRIPT
+set -euo pipefail
+# shellcheck source=/dev/null
+source "$1"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Stands in for the program: "nimbalctl ports" prints a header line, then a
+# port a line.
+nimbalctl() {
+    if [ "$1" = ports ]; then
+        printf '%s\n' "NAME     LOCATION      DESCRIPTION" \
+            "ttyUSB0  /dev/ttyUSB0  FT232R USB UART" "ttyACM1  /dev/ttyACM1  CDC device"
+    fi
+}
+
+words() { tr ' ' '\n' | sed '/^$/d' | LC_ALL=C sort | paste -sd ' '; }
+
+# expect "CANDIDATES" WORD...: the words of a command line as bash splits
+# them ("=" is a word of its own), the last being the word completed.
+expect() {
+    local wanted got
+    wanted=$(words <<<"$1")
+    shift
+    COMP_WORDS=("$@")
+    COMP_CWORD=$(($# - 1))
+    COMPREPLY=()
+    _nimbalctl nimbalctl "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+    got=$(printf '%s\n' "${COMPREPLY[@]}" | words)
+    [ "$got" = "$wanted" ] || fail "completing \"$*\": wanted \"$wanted\", got \"$got\""
+}
+
+commands="ports read write set diff batch help"
+servo_options="-p --port --timeout --retries -v --verbose -h --help"
+ports="ttyUSB0 ttyACM1 $(compgen -G '/dev/serial/by-id/*' || true)"
+
+expect "$commands" nimbalctl ""
+expect "read" nimbalctl re
+expect "-h --help --version" nimbalctl -
+expect "--json -h --help" nimbalctl ports -
+expect "--format --out $servo_options" nimbalctl read -
+expect "--no-verify $servo_options" nimbalctl write -
+expect "$servo_options" nimbalctl set -
+expect "$servo_options" nimbalctl diff -
+expect "--log --count $servo_options" nimbalctl batch -
+expect "table line json" nimbalctl read --format ""
+expect "json" nimbalctl read --format = j
+expect "table line json" nimbalctl read --format =
+expect "$ports" nimbalctl read -p ""
+expect "ttyUSB0" nimbalctl batch --log log.csv --port ttyU
+expect "" nimbalctl read --timeout ""
+expect "write" nimbalctl help w
+expect "SoftStart=" nimbalctl set Soft
+expect "NeutralPoint=" nimbalctl set -p ttyUSB0 N
+expect "on off" nimbalctl set SoftStart =
+expect "off" nimbalctl set LOCKProtection = of
+expect "" nimbalctl set NeutralPoint = 1
+
+# FILE arguments and the files of --out and --log.
+files=$(mktemp -d)
+trap 'rm -rf "$files"' EXIT
+cd "$files"
+touch servo.txt second.txt
+expect "servo.txt second.txt" nimbalctl write ""
+expect "servo.txt" nimbalctl diff second.txt ser
+expect "second.txt" nimbalctl batch --log sec
+expect "servo.txt second.txt" nimbalctl read --out ""
+echo "ok: bash completion"

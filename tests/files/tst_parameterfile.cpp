@@ -171,6 +171,8 @@ private slots:
     void loadOfHugeFileWithoutLineEndReadsOnlyItsStart();
 
     void savedFileLoadsBackToSameValues();
+    void savedFileHoldsAsciiDigitsInEveryLocale_data();
+    void savedFileHoldsAsciiDigitsInEveryLocale();
     void emptiedEntryLoadsAsMinimum();
 };
 
@@ -563,6 +565,40 @@ void TestParameterFile::savedFileLoadsBackToSameValues()
         QCOMPARE(logMessages(saver).constLast(), kSaved);
         QCOMPARE(logMessages(loader).constLast(), kLoaded);
     }
+}
+
+void TestParameterFile::savedFileHoldsAsciiDigitsInEveryLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+
+    // Value fields there show Persian, Arabic-Indic and Bengali digits.
+    for (const char *name : {"fa_IR", "ar_EG", "ar_SA", "bn_BD", "C"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// The file is the same, and loads back the same, whatever digits the value
+// fields show.
+void TestParameterFile::savedFileHoldsAsciiDigitsInEveryLocale()
+{
+    QFETCH(QString, locale);
+
+    const auto restoreLocale = qScopeGuard([old = QLocale()] { QLocale::setDefault(old); });
+    QLocale::setDefault(QLocale(locale));
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString fileName = dir.filePath(QStringLiteral("params.txt"));
+    Widget saver;
+    Widget loader;
+    setControls(saver, kDistinctValues);
+    setControls(loader, kPresetB);
+
+    saveAs(saver, fileName);
+    openFrom(loader, fileName);
+
+    QCOMPARE(controlValues(loader), kDistinctValues);
+    QCOMPARE(readBytes(fileName), readBytes(dataPath(QStringLiteral("distinct-values.txt"))));
+    QCOMPARE(logMessages(saver), QStringList{kSaved});
+    QCOMPARE(logMessages(loader), QStringList{kLoaded});
 }
 
 void TestParameterFile::emptiedEntryLoadsAsMinimum()

@@ -21,10 +21,9 @@ run_pass() {
     local name=$1 dir=$2
     shift 2
     echo "==== $name: configure and build ($dir)"
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -j"$(jobs)"
+    configure_and_build "$dir" "$@"
     echo "==== $name: tests"
-    (cd "$dir" && ctest -j"$(jobs)" --timeout 300)
+    (cd "$dir" && ctest -j"$(build_jobs)" --timeout 300)
 }
 
 for pass in $passes; do

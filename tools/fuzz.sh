@@ -9,9 +9,8 @@ seconds=${1:-600}
 
 install_packages "${BUILD_PACKAGES[@]}" clang libclang-rt-dev
 
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DNIMBAL_FUZZ=ON -DNIMBAL_BUILD_TESTS=OFF -DNIMBAL_BUILD_EXTRAS=OFF >/dev/null
-cmake --build build-fuzz -j"$(jobs)" --target fuzz_receiver fuzz_parameterline
+configure_and_build build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DNIMBAL_FUZZ=ON \
+    -DNIMBAL_BUILD_TESTS=OFF -DNIMBAL_BUILD_EXTRAS=OFF -- fuzz_receiver fuzz_parameterline
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=halt_on_error=1:detect_leaks=0

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 source tools/deps.sh
 install_packages "${BUILD_PACKAGES[@]}" valgrind
 
-configure_and_build build -- nimbal-startup-probe
+configure_and_build build -DNIMBAL_BUILD_EXTRAS=ON -- nimbal-startup-probe
 
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT

@@ -3,6 +3,7 @@
 #   install_packages PACKAGE...   installs the Debian/Ubuntu packages missing
 #   configure_and_build BUILD_DIR [CMAKE_ARG...] [-- TARGET...]
 #   build_jobs                    prints how many jobs a build or ctest runs
+#   quietly LOG COMMAND...        runs COMMAND with its output in LOG
 install_packages() {
     local missing=()
     local pkg
@@ -56,4 +57,17 @@ configure_and_build() {
     # Explicit returns: a caller's `if` turns errexit off in here.
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${cmake_args[@]}" >/dev/null || return
     cmake --build "$dir" -j"$(build_jobs)" "${target_args[@]}" || return
+}
+
+# Runs COMMAND with its output going to the file LOG, so a script's own
+# output stays short; when COMMAND fails, LOG goes to stderr and its status
+# is returned.
+quietly() {
+    local log=$1
+    shift
+    mkdir -p "$(dirname "$log")"
+    local status=0
+    "$@" >"$log" 2>&1 || status=$?
+    [ "$status" -eq 0 ] || cat "$log" >&2
+    return "$status"
 }

@@ -7,9 +7,7 @@ source tools/deps.sh
 # The status log writes Chinese text; it needs a CJK font to be readable.
 install_packages "${BUILD_PACKAGES[@]}" fonts-noto-cjk
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBAL_BUILD_TESTS=OFF \
-    -DNIMBAL_BUILD_EXTRAS=OFF >/dev/null
-cmake --build build -j"$(jobs)" --target nimbal-servo
+configure_and_build build -DNIMBAL_BUILD_TESTS=OFF -DNIMBAL_BUILD_EXTRAS=OFF -- nimbal-servo
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ "${QT_QPA_PLATFORM:-}" = "" ]; then
     echo "No display found (DISPLAY and WAYLAND_DISPLAY are unset): run ./run.sh from a desktop session." >&2

@@ -35,6 +35,18 @@ QString desktopOpenDialog(QWidget *parent, const QString &caption, const QString
 
 const char kFileStartDirectory[] = "/home/";
 
+// A value field shows its number in its locale's digits (Persian,
+// Arabic-Indic, Bengali, ...); a parameter file holds ASCII decimal digits
+// in every locale. Text that is no number, as in an entry the user has
+// emptied, goes into the file as it stands.
+QString fileField(const QSpinBox &spin)
+{
+    const QString shown = spin.text();
+    bool isNumber = false;
+    const int value = spin.locale().toInt(shown, &isNumber);
+    return isNumber ? QString::number(value) : shown;
+}
+
 } // namespace
 
 Widget::Widget(QWidget *parent)
@@ -253,7 +265,7 @@ void Widget::on_pB_SaveParameter_clicked()
             fields.append(controlsFor(*form, param.id).checkBox->isChecked() ? QStringLiteral("1")
                                                                              : QStringLiteral("0"));
         else
-            fields.append(controlsFor(*form, param.id).spinBox->text());
+            fields.append(fileField(*controlsFor(*form, param.id).spinBox));
     }
     const bool saved = ParameterFile::save(fileName, ParameterFile::formatLine(fields));
     appendStatus(QString::fromUtf8(saved ? StatusLog::kSavedSuccessfully : StatusLog::kSaveFailed));

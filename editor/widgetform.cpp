@@ -243,6 +243,9 @@ void buildGroup(WidgetForm &f, const GroupEntry &g, QGroupBox *section, QGridLay
     QVBoxLayout *captionBox = f.*g.captionBox = new QVBoxLayout();
     captionBox->setSpacing(0);
     captionBox->setObjectName(QLatin1String(g.captionBoxName));
+    // The caption is the buddy of the value field or check box, which ties
+    // the two together for assistive tools; having no mnemonic, it changes
+    // nothing else.
     QLabel *label = f.*g.label = new QLabel(box);
     label->setObjectName(QLatin1String("label_") + name + QLatin1Char('E'));
     label->setStyleSheet(QLatin1String(kCaptionSheet));
@@ -260,6 +263,7 @@ void buildGroup(WidgetForm &f, const GroupEntry &g, QGroupBox *section, QGridLay
         check->setMaximumSize(kStepButtonSize);
         check->setStyleSheet(QLatin1String(kSwitchSheet));
         grid->addWidget(check, 0, 2, 1, 1);
+        label->setBuddy(check);
     } else {
         QHBoxLayout *row = f.*g.buttonRow = new QHBoxLayout();
         row->setObjectName(QLatin1String(g.buttonRowName));
@@ -274,6 +278,7 @@ void buildGroup(WidgetForm &f, const GroupEntry &g, QGroupBox *section, QGridLay
         spin->setAlignment(Qt::AlignCenter);
         spin->setMaximum(9);
         row->addWidget(spin);
+        label->setBuddy(spin);
         QPushButton *plus =
             f.*g.plus =
                 stepButton(box, QLatin1String("pB_") + name + QLatin1String("Add"), kPlusSheet);
@@ -442,13 +447,24 @@ void WidgetForm::translateForm(QWidget *window)
         (this->*s.section)->setTitle(QString());
         for (int i = 0; i < s.groupCount; ++i) {
             const GroupEntry &g = s.groups[i];
+            const ParameterInfo &info = infoOf(g.id);
+            const QString caption = translate(info.caption);
             (this->*g.group)->setTitle(QString());
-            (this->*g.label)->setText(translate(infoOf(g.id).caption));
+            (this->*g.label)->setText(caption);
+            // The controls show no text of their own; a screen reader gets
+            // the caption, which button it is, and a value field's range.
             if (g.checkBox) {
                 (this->*g.checkBox)->setText(QString());
+                (this->*g.checkBox)->setAccessibleName(caption);
             } else {
                 (this->*g.minus)->setText(QString());
+                (this->*g.minus)->setAccessibleName(translate("%1 minus").arg(caption));
                 (this->*g.plus)->setText(QString());
+                (this->*g.plus)->setAccessibleName(translate("%1 plus").arg(caption));
+                (this->*g.spinBox)->setAccessibleName(caption);
+                (this->*g.spinBox)
+                    ->setAccessibleDescription(
+                        translate("%1 to %2").arg(info.minimum).arg(info.maximum));
             }
         }
     }

@@ -17,11 +17,7 @@ for name in "${benchmarks[@]}"; do
 done
 
 # The build's chatter goes to a file, so the output is the figures alone.
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNIMBAL_BUILD_EXTRAS=ON >/dev/null
-if ! cmake --build build -j"$(jobs)" --target "${targets[@]}" >build/bench-build.log 2>&1; then
-    cat build/bench-build.log >&2
-    exit 1
-fi
+quietly build/bench-build.log configure_and_build build -DNIMBAL_BUILD_EXTRAS=ON -- "${targets[@]}"
 
 # The start-up benchmark and its probe sit at the top of the build tree.
 path_of() {

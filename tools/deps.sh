@@ -1,5 +1,9 @@
-# Shared by run.sh and test.sh: installs the Debian/Ubuntu packages that are
-# missing. Source it, then call: install_packages PACKAGE...
+# The steps run.sh, test.sh and the tools/*.sh scripts share. Source it from
+# the top of the source tree, then call:
+#   install_packages PACKAGE...   installs the Debian/Ubuntu packages missing
+#   configure_and_build BUILD_DIR [CMAKE_ARG...] [-- TARGET...]
+#   build_jobs                    prints how many jobs a build or ctest runs
+#   quietly LOG COMMAND...        runs COMMAND with its output in LOG
 install_packages() {
     local missing=()
     local pkg
@@ -33,4 +37,41 @@ PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff-base 
 # Packages of the Qt 6 build.
 QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev libgl-dev)
 
-jobs() { echo 2; }
+# NIMBAL_JOBS, or else one job per processor.
+build_jobs() {
+    echo "${NIMBAL_JOBS:-$(nproc)}"
+}
+
+# Configures BUILD_DIR from the source tree in the current folder
+# (RelWithDebInfo unless a CMAKE_ARG says otherwise; cmake's chatter is
+# dropped) and builds the TARGETs, or everything when none is named.
+configure_and_build() {
+    local dir=$1
+    shift
+    local cmake_args=()
+    while [ $# -gt 0 ] && [ "$1" != "--" ]; do
+        cmake_args+=("$1")
+        shift
+    done
+    local target_args=()
+    if [ $# -gt 1 ]; then
+        shift
+        target_args=(--target "$@")
+    fi
+    # Explicit returns: a caller's `if` turns errexit off in here.
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${cmake_args[@]}" >/dev/null || return
+    cmake --build "$dir" -j"$(build_jobs)" "${target_args[@]}" || return
+}
+
+# Runs COMMAND with its output going to the file LOG, so a script's own
+# output stays short; when COMMAND fails, LOG goes to stderr and its status
+# is returned.
+quietly() {
+    local log=$1
+    shift
+    mkdir -p "$(dirname "$log")"
+    local status=0
+    "$@" >"$log" 2>&1 || status=$?
+    [ "$status" -eq 0 ] || cat "$log" >&2
+    return "$status"
+}

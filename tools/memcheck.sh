@@ -8,8 +8,7 @@ cd "$(dirname "$0")/.."
 source tools/deps.sh
 install_packages "${BUILD_PACKAGES[@]}" valgrind
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(jobs)" --target nimbal-startup-probe
+configure_and_build build -DNIMBAL_BUILD_EXTRAS=ON -- nimbal-startup-probe
 
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT

@@ -9,5 +9,5 @@ cd "$(dirname "$0")/.."
 source tools/deps.sh
 install_packages "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target package
+# The Qt 5 pass's options, so the two keep sharing one build.
+configure_and_build build -DNIMBAL_BUILD_TESTS=ON -DNIMBAL_BUILD_EXTRAS=ON -- package

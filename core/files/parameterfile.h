@@ -9,8 +9,9 @@
 #include <optional>
 
 // A parameter file: one line of fourteen comma-separated integers in the
-// order of Parameter, no line end. The numeric fields hold the text each
-// value field shows; the switches are 1 or 0.
+// order of Parameter, no line end. The numeric fields hold the value each
+// value field shows, in ASCII decimal digits whatever the field's locale
+// (an emptied field stays empty); the switches are 1 or 0.
 namespace ParameterFile {
 
 // The first line is read up to this many characters; a real line is a few

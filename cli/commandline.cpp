@@ -10,27 +10,27 @@
 
 namespace {
 
-struct OptionSpec
+struct OptionInfo
 {
     const char *names; // "p,port": short and long names, comma-separated
     const char *valueName;
     const char *description;
 };
 
-struct CommandSpec
+struct CommandInfo
 {
     const char *name;
     const char *synopsis; // what follows "nimbalctl NAME"
     const char *summary;
     const char *description;
-    std::array<OptionSpec, 2> options; // the command's own; unused ones have no names
+    std::array<OptionInfo, 2> options; // the command's own; unused ones have no names
     bool talksToServo;
     int minArguments;
     int maxArguments; // -1: no limit
 };
 
 // The options of every command that talks to a servo.
-const OptionSpec kLinkOptions[] = {
+const OptionInfo kLinkOptions[] = {
     {"p,port", "PORT",
      "Serial port: a name (ttyUSB0, COM3) or a path (/dev/serial/by-id/...). Default: the "
      "environment variable NIMBAL_PORT."},
@@ -41,7 +41,7 @@ const OptionSpec kLinkOptions[] = {
      "timestamped hex."},
 };
 
-const CommandSpec kCommands[] = {
+const CommandInfo kCommands[] = {
     {"ports",
      "[--json]",
      "List the serial ports the system knows.",
@@ -125,21 +125,21 @@ const char kExitStatus[] = "Exit status:\n"
                            "  3  the port could not be opened, or was lost during the command\n"
                            "  4  no answer after all retries\n";
 
-const CommandSpec *findCommand(const QString &name)
+const CommandInfo *findCommand(const QString &name)
 {
-    for (const CommandSpec &spec : kCommands) {
-        if (name == QLatin1String(spec.name))
-            return &spec;
+    for (const CommandInfo &entry : kCommands) {
+        if (name == QLatin1String(entry.name))
+            return &entry;
     }
     return nullptr;
 }
 
-QCommandLineOption toOption(const OptionSpec &spec)
+QCommandLineOption toOption(const OptionInfo &entry)
 {
-    const QStringList names = QString::fromLatin1(spec.names).split(QLatin1Char(','));
-    const QString description = QString::fromLatin1(spec.description);
-    if (spec.valueName)
-        return QCommandLineOption(names, description, QString::fromLatin1(spec.valueName));
+    const QStringList names = QString::fromLatin1(entry.names).split(QLatin1Char(','));
+    const QString description = QString::fromLatin1(entry.description);
+    if (entry.valueName)
+        return QCommandLineOption(names, description, QString::fromLatin1(entry.valueName));
     return QCommandLineOption(names, description);
 }
 
@@ -163,22 +163,22 @@ QString wrapped(const QString &paragraph, int indent = 0)
 }
 
 // "  -p, --port PORT", then its description indented under it.
-QString optionLines(const OptionSpec &spec)
+QString optionLines(const OptionInfo &entry)
 {
     QStringList shown;
-    for (const QString &name : QString::fromLatin1(spec.names).split(QLatin1Char(',')))
+    for (const QString &name : QString::fromLatin1(entry.names).split(QLatin1Char(',')))
         shown.append((name.size() == 1 ? QLatin1String("-") : QLatin1String("--")) + name);
     QString head = QLatin1String("  ") + shown.join(QLatin1String(", "));
-    if (spec.valueName)
-        head += QLatin1Char(' ') + QLatin1String(spec.valueName);
-    return head + QLatin1Char('\n') + wrapped(QLatin1String(spec.description), 6);
+    if (entry.valueName)
+        head += QLatin1Char(' ') + QLatin1String(entry.valueName);
+    return head + QLatin1Char('\n') + wrapped(QLatin1String(entry.description), 6);
 }
 
 QString linkOptionsHelp()
 {
     QString text;
-    for (const OptionSpec &spec : kLinkOptions)
-        text += optionLines(spec);
+    for (const OptionInfo &entry : kLinkOptions)
+        text += optionLines(entry);
     return text;
 }
 
@@ -209,10 +209,10 @@ QString CommandLine::overview()
         "Reads, writes and verifies the parameters of a Nimbal servo controller over a serial "
         "line (111100 baud, 8 data bits, no parity, 2 stop bits), one servo or a batch."));
     text += QStringLiteral("\nCommands:\n");
-    for (const CommandSpec &spec : kCommands) {
+    for (const CommandInfo &entry : kCommands) {
         text += QStringLiteral("  %1 %2\n      %3\n")
-                    .arg(QLatin1String(spec.name), QLatin1String(spec.synopsis),
-                         QLatin1String(spec.summary));
+                    .arg(QLatin1String(entry.name), QLatin1String(entry.synopsis),
+                         QLatin1String(entry.summary));
     }
     text += QStringLiteral("  help [COMMAND]\n      Show this help, or the help of COMMAND.\n");
     text += QStringLiteral("\nOptions of the commands that talk to a servo\n(read, write, set, "
@@ -227,20 +227,20 @@ QString CommandLine::overview()
 
 QString CommandLine::commandHelp(const QString &command)
 {
-    const CommandSpec *spec = findCommand(command);
-    if (!spec)
+    const CommandInfo *info = findCommand(command);
+    if (!info)
         return QString();
     QString text =
         QStringLiteral("Usage: nimbalctl %1 %2%3\n\n")
-            .arg(QLatin1String(spec->name), QLatin1String(spec->synopsis),
-                 spec->talksToServo ? QStringLiteral(" [--port PORT] [OPTIONS]") : QString());
-    text += wrapped(QLatin1String(spec->description));
+            .arg(QLatin1String(info->name), QLatin1String(info->synopsis),
+                 info->talksToServo ? QStringLiteral(" [--port PORT] [OPTIONS]") : QString());
+    text += wrapped(QLatin1String(info->description));
     text += QStringLiteral("\nOptions:\n");
-    for (const OptionSpec &option : spec->options) {
+    for (const OptionInfo &option : info->options) {
         if (option.names)
             text += optionLines(option);
     }
-    if (spec->talksToServo)
+    if (info->talksToServo)
         text += linkOptionsHelp();
     text += QStringLiteral("  -h, --help\n      Show this help.\n\n");
     return text + QLatin1String(kExitStatus);
@@ -268,14 +268,14 @@ std::optional<int> CommandLine::parse(const QStringList &arguments, const QStrin
         console.out(QStringLiteral("nimbalctl %1").arg(QCoreApplication::applicationVersion()));
         return ExitStatus::kSuccess;
     }
-    const CommandSpec *spec = findCommand(first);
-    if (!spec) {
+    const CommandInfo *info = findCommand(first);
+    if (!info) {
         if (first.startsWith(QLatin1Char('-')))
             return usageError(console, QString(),
                               QStringLiteral("%1 must come after a command").arg(first));
         return usageError(console, QString(), QStringLiteral("no such command: %1").arg(first));
     }
-    const QString command = QLatin1String(spec->name);
+    const QString command = QLatin1String(info->name);
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
@@ -283,17 +283,17 @@ std::optional<int> CommandLine::parse(const QStringList &arguments, const QStrin
                                   QStringLiteral("Show this help."));
     parser.addOption(help);
     QStringList defined; // every name the command takes, short and long
-    const auto define = [&](const OptionSpec &option) {
+    const auto define = [&](const OptionInfo &option) {
         const QCommandLineOption parsed = toOption(option);
         parser.addOption(parsed);
         defined += parsed.names();
     };
-    for (const OptionSpec &option : spec->options) {
+    for (const OptionInfo &option : info->options) {
         if (option.names)
             define(option);
     }
-    if (spec->talksToServo) {
-        for (const OptionSpec &option : kLinkOptions)
+    if (info->talksToServo) {
+        for (const OptionInfo &option : kLinkOptions)
             define(option);
     }
     QStringList rest = arguments.mid(2);
@@ -309,10 +309,10 @@ std::optional<int> CommandLine::parse(const QStringList &arguments, const QStrin
     run.command = command;
     run.arguments = parser.positionalArguments();
     const int count = int(run.arguments.size());
-    if (count < spec->minArguments || (spec->maxArguments >= 0 && count > spec->maxArguments))
+    if (count < info->minArguments || (info->maxArguments >= 0 && count > info->maxArguments))
         return usageError(console, command,
                           QStringLiteral("%1: usage: nimbalctl %1 %2")
-                              .arg(command, QLatin1String(spec->synopsis)));
+                              .arg(command, QLatin1String(info->synopsis)));
 
     const auto has = [&](const char *name) {
         return defined.contains(QLatin1String(name)) && parser.isSet(QLatin1String(name));
@@ -353,7 +353,7 @@ std::optional<int> CommandLine::parse(const QStringList &arguments, const QStrin
     if (!number("count", 1, "", &run.count))
         return ExitStatus::kBadInput;
 
-    if (spec->talksToServo) {
+    if (info->talksToServo) {
         run.verbose = has("verbose");
         if (!number("timeout", 1, " of milliseconds", &run.timeoutMs) ||
             !number("retries", 0, "", &run.retries))

@@ -77,10 +77,7 @@ Widget::~Widget()
 void Widget::setupSerialPort()
 {
     serialPort = new QSerialPort(this);
-    serialPort->setBaudRate(LineSettings::kBaudRate, QSerialPort::AllDirections);
-    serialPort->setDataBits(LineSettings::kDataBits);
-    serialPort->setParity(LineSettings::kParity);
-    serialPort->setStopBits(LineSettings::kStopBits);
+    LineSettings::apply(*serialPort);
     connect(serialPort, &QSerialPort::errorOccurred, this, &Widget::onPortError);
 }
 

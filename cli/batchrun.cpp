@@ -148,7 +148,7 @@ int BatchRun::waitUntilGone()
             // One request every interval, not a stream of them.
             const qint64 left = kProbeIntervalMs - probe.elapsed();
             if (left > 0 && !client.pause(int(left)))
-                return m_session.failure({ServoClient::Outcome::PortLost, {}, 0}, "read");
+                return ExitStatus::kPortTrouble; // reported when it was lost
         }
     }
     return ExitStatus::kSuccess;

@@ -36,12 +36,9 @@ int ServoSession::open()
 
 int ServoSession::failure(const ServoClient::Reply &reply, const char *request)
 {
-    if (reply.outcome == ServoClient::Outcome::PortLost) {
-        // A loss while waiting has been said already, when it happened.
-        if (reply.attempts == 0 && m_client.error() == QSerialPort::NoError)
-            m_console.message(m_port, QStringLiteral("port is not open"));
+    // A lost port has been reported when it was lost.
+    if (reply.outcome == ServoClient::Outcome::PortLost)
         return ExitStatus::kPortTrouble;
-    }
     m_console.message(m_port, QStringLiteral("no answer to the %1 request after %2 attempts of "
                                              "%3 ms")
                                   .arg(QLatin1String(request))

@@ -10,6 +10,17 @@ inline constexpr qint32 kBaudRate = 111100;
 inline constexpr QSerialPort::DataBits kDataBits = QSerialPort::Data8;
 inline constexpr QSerialPort::Parity kParity = QSerialPort::NoParity;
 inline constexpr QSerialPort::StopBits kStopBits = QSerialPort::TwoStop;
+
+// Gives `port` these settings, for every later open: baud rate, data bits,
+// parity and stop bits, in that order. Flow control keeps the port's
+// default, none.
+inline void apply(QSerialPort &port)
+{
+    port.setBaudRate(kBaudRate, QSerialPort::AllDirections);
+    port.setDataBits(kDataBits);
+    port.setParity(kParity);
+    port.setStopBits(kStopBits);
+}
 } // namespace LineSettings
 
 #endif

@@ -1,7 +1,6 @@
 #include "servo/servoclient.h"
 
 #include "port/linesettings.h"
-#include "port/portlist.h"
 #include "protocol/framereceiver.h"
 #include "protocol/parameterframe.h"
 
@@ -10,6 +9,7 @@
 
 ServoClient::ServoClient(QObject *parent) : QObject(parent), m_port(new QSerialPort(this))
 {
+    LineSettings::apply(*m_port);
     connect(m_port, &QSerialPort::errorOccurred, this, &ServoClient::onPortError);
 }
 
@@ -22,11 +22,6 @@ bool ServoClient::open(const QString &port)
     m_error = QSerialPort::NoError;
     m_errorString.clear();
     m_port->setPortName(port);
-    m_port->setBaudRate(LineSettings::kBaudRate, QSerialPort::AllDirections);
-    m_port->setDataBits(LineSettings::kDataBits);
-    m_port->setParity(LineSettings::kParity);
-    m_port->setStopBits(LineSettings::kStopBits);
-    m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (m_port->open(QIODevice::ReadWrite))
         return true;
     m_error = m_port->error();
@@ -44,11 +39,6 @@ void ServoClient::close()
 bool ServoClient::isOpen() const
 {
     return m_port->isOpen();
-}
-
-QString ServoClient::systemLocation() const
-{
-    return PortList::systemLocationOf(m_portName);
 }
 
 QByteArray ServoClient::readRequest()
@@ -92,6 +82,8 @@ ServoClient::Reply ServoClient::exchange(const QByteArray &request, unsigned ans
         m_rxText.clear();
 
         if (m_port->write(request) != request.size()) {
+            // The port's own error report has closed it already, or this does.
+            onPortError(QSerialPort::WriteError);
             reply.outcome = Outcome::PortLost;
             return reply;
         }

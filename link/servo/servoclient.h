@@ -51,9 +51,8 @@ public:
     void close();
     bool isOpen() const;
 
-    // The port as given to open(), and its location on the system.
+    // The port as given to open().
     QString portName() const { return m_portName; }
-    QString systemLocation() const;
     QSerialPort::SerialPortError error() const { return m_error; }
     QString errorString() const { return m_errorString; }
 

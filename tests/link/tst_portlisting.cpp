@@ -1,4 +1,4 @@
-// Where a port lives and which stable by-id link points at it. The system's
+// Which stable by-id link points at a port. The system's
 // own list holds no pseudo-terminal, so the by-id folder is a scratch one.
 
 #include "port/portlist.h"
@@ -12,8 +12,6 @@ class PortListingTest : public QObject
 
 private slots:
     void byIdLinkIsFoundByWhatItResolvesTo();
-    void systemLocationOfNameOrPath_data();
-    void systemLocationOfNameOrPath();
 };
 
 void PortListingTest::byIdLinkIsFoundByWhatItResolvesTo()
@@ -38,32 +36,6 @@ void PortListingTest::byIdLinkIsFoundByWhatItResolvesTo()
     QCOMPARE(PortList::byIdPathFor(devices + QStringLiteral("/ttyUSB1"),
                                    dir.filePath(QStringLiteral("none"))),
              QString());
-}
-
-void PortListingTest::systemLocationOfNameOrPath_data()
-{
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("location");
-#ifdef Q_OS_WIN
-    QTest::newRow("name") << "COM3"
-                          << "\\\\.\\COM3";
-    QTest::newRow("device path") << "\\\\.\\COM3"
-                                 << "\\\\.\\COM3";
-#else
-    QTest::newRow("name") << "ttyUSB0"
-                          << "/dev/ttyUSB0";
-    QTest::newRow("path") << "/dev/pts/4"
-                          << "/dev/pts/4";
-    QTest::newRow("by-id path") << "/dev/serial/by-id/usb-x"
-                                << "/dev/serial/by-id/usb-x";
-#endif
-}
-
-void PortListingTest::systemLocationOfNameOrPath()
-{
-    QFETCH(QString, port);
-    QFETCH(QString, location);
-    QCOMPARE(PortList::systemLocationOf(port), location);
 }
 
 QTEST_GUILESS_MAIN(PortListingTest)

@@ -32,9 +32,7 @@ private slots:
     void readFindsTheAnswerWhateverSurroundsIt();
     void writeSendsTheWindowsBytesAndWaitsForTheWriteAnswer();
     void answerOfTheOtherKindIsNotTaken();
-    void silentServoCostsEveryRetry();
     void vanishingPortEndsTheWaitAtOnce();
-    void portThatDoesNotExistSaysWhy();
 };
 
 void ServoClientTest::readFindsTheAnswerWhateverSurroundsIt_data()
@@ -112,23 +110,6 @@ void ServoClientTest::answerOfTheOtherKindIsNotTaken()
     QCOMPARE(int(client.read().outcome), int(ServoClient::Outcome::NoAnswer));
 }
 
-void ServoClientTest::silentServoCostsEveryRetry()
-{
-    ServoSimulator servo;
-    QVERIFY(servo.isOpen());
-    servo.setSilent(true);
-    ServoClient client;
-    QVERIFY(client.open(servo.slavePath()));
-    client.setTimeout(40);
-    client.setRetries(2);
-
-    const ServoClient::Reply reply = client.read();
-    QCOMPARE(int(reply.outcome), int(ServoClient::Outcome::NoAnswer));
-    QCOMPARE(reply.attempts, 3);
-    QTRY_COMPARE(servo.requestsSeen(), 3);
-    QVERIFY(client.isOpen());
-}
-
 void ServoClientTest::vanishingPortEndsTheWaitAtOnce()
 {
     ServoSimulator servo;
@@ -152,16 +133,6 @@ void ServoClientTest::vanishingPortEndsTheWaitAtOnce()
     QCOMPARE(int(again.outcome), int(ServoClient::Outcome::PortLost));
     QCOMPARE(again.attempts, 0);
     QCOMPARE(lost.count(), 1);
-}
-
-void ServoClientTest::portThatDoesNotExistSaysWhy()
-{
-    ServoClient client;
-    QVERIFY(!client.open(QStringLiteral("/dev/nimbal-no-such-port")));
-    QVERIFY(!client.isOpen());
-    QCOMPARE(client.error(), QSerialPort::DeviceNotFoundError);
-    QVERIFY(!client.errorString().isEmpty());
-    QCOMPARE(int(client.read().outcome), int(ServoClient::Outcome::PortLost));
 }
 
 QTEST_GUILESS_MAIN(ServoClientTest)

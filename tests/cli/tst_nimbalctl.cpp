@@ -39,11 +39,9 @@ struct Run
 using LineHandler = std::function<void(const QString &line, QProcess &process)>;
 
 Run runProgram(const QString &program, const QStringList &arguments,
-               const LineHandler &onErrorLine = {},
-               const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+               const LineHandler &onErrorLine = {})
 {
     QProcess process;
-    process.setProcessEnvironment(environment);
     Run run;
     QString pending;
     QObject::connect(&process, &QProcess::readyReadStandardError, &process, [&] {
@@ -113,10 +111,7 @@ QByteArray readRequest()
     return Reference::bytes("55 00 00 00 00 00 00 00 00 F4 01 C4 09 00 00 00 DC 05 A3 AA");
 }
 
-QString lineOf(const ParameterSet &values)
-{
-    return ParameterFile::lineOf(values);
-}
+using ParameterFile::lineOf;
 
 } // namespace
 

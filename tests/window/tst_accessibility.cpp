@@ -36,45 +36,25 @@ void TestAccessibility::controlsAreNamedAfterTheirCaption_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("range"); // empty for a switch
 
-    QTest::newRow("TorqueGain") << "TorqueGain"
-                                << "Torque Gain"
-                                << "0 to 255";
-    QTest::newRow("BrakeGain") << "BrakeGain"
-                               << "Brake Gain"
-                               << "0 to 255";
-    QTest::newRow("IntegralGain") << "IntegralGain"
-                                  << "Integral Gain"
-                                  << "0 to 255";
-    QTest::newRow("IntegralSpeed") << "IntegralSpeed"
-                                   << "Integral Speed"
-                                   << "0 to 255";
-    QTest::newRow("MinPulseWidth") << "MinPulseWidth"
-                                   << "Min Pulse Width"
-                                   << "500 to 2500";
-    QTest::newRow("MAXPulseWidth") << "MAXPulseWidth"
-                                   << "MAX Pulse Width"
-                                   << "500 to 2500";
-    QTest::newRow("Sensitivity") << "Sensitivity"
-                                 << "Sensitivity"
-                                 << "0 to 50";
-    QTest::newRow("NeutralPoint") << "NeutralPoint"
-                                  << "Neutral Point"
-                                  << "500 to 2500";
-    QTest::newRow("MAXDuty") << "MAXDuty"
-                             << "MAX Duty"
-                             << "0 to 399";
-    QTest::newRow("LeftAngleCoefficient") << "LeftAngleCoefficient"
-                                          << "Left Angle Coefficient"
-                                          << "0 to 255";
-    QTest::newRow("RightAngleCoefficient") << "RightAngleCoefficient"
-                                           << "Right Angle Coefficient"
-                                           << "0 to 255";
-    QTest::newRow("ReversedRotation") << "ReversedRotation"
-                                      << "Reversed Rotation" << QString();
-    QTest::newRow("SoftStart") << "SoftStart"
-                               << "Soft Start" << QString();
-    QTest::newRow("LOCKProtection") << "LOCKProtection"
-                                    << "LOCK Protection" << QString();
+    const char *const rows[][3] = {
+        {"TorqueGain", "Torque Gain", "0 to 255"},
+        {"BrakeGain", "Brake Gain", "0 to 255"},
+        {"IntegralGain", "Integral Gain", "0 to 255"},
+        {"IntegralSpeed", "Integral Speed", "0 to 255"},
+        {"MinPulseWidth", "Min Pulse Width", "500 to 2500"},
+        {"MAXPulseWidth", "MAX Pulse Width", "500 to 2500"},
+        {"Sensitivity", "Sensitivity", "0 to 50"},
+        {"NeutralPoint", "Neutral Point", "500 to 2500"},
+        {"MAXDuty", "MAX Duty", "0 to 399"},
+        {"LeftAngleCoefficient", "Left Angle Coefficient", "0 to 255"},
+        {"RightAngleCoefficient", "Right Angle Coefficient", "0 to 255"},
+        {"ReversedRotation", "Reversed Rotation", ""},
+        {"SoftStart", "Soft Start", ""},
+        {"LOCKProtection", "LOCK Protection", ""},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << QString::fromLatin1(row[0]) << QString::fromLatin1(row[1])
+                              << QString::fromLatin1(row[2]);
 }
 
 void TestAccessibility::controlsAreNamedAfterTheirCaption()

@@ -6,25 +6,8 @@
 
 #include <QtTest>
 
-namespace {
-
-ParameterSet toParameterSet(const Reference::Values &v)
-{
-    ParameterSet set;
-    for (const ParameterInfo &param : kParameters)
-        set.setValue(param.id, v.value(QLatin1String(param.name)));
-    return set;
-}
-
-Reference::Values fromParameterSet(const ParameterSet &set)
-{
-    Reference::Values v;
-    for (const ParameterInfo &param : kParameters)
-        v.insert(QLatin1String(param.name), set.value(param.id));
-    return v;
-}
-
-} // namespace
+using FrameExamples::fromParameterSet;
+using FrameExamples::toParameterSet;
 
 class ParameterFrameTest : public QObject
 {

@@ -89,10 +89,7 @@ void FrameEncodingTest::clientSendsTheWindowsRequests()
     for (int round = 0; round < 100; ++round) {
         const Reference::Values controls = randomControls(random);
         QVERIFY(WindowControls::set(window, controls));
-        ParameterSet values;
-        for (const ParameterInfo &param : kParameters)
-            values.setValue(param.id, controls.value(QLatin1String(param.name)));
-        QCOMPARE(ServoClient::writeRequest(values),
+        QCOMPARE(ServoClient::writeRequest(FrameExamples::toParameterSet(controls)),
                  QByteArray::fromHex(window.buildParameterFrame(1).toLatin1()));
     }
 }

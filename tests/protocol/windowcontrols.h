@@ -3,8 +3,8 @@
 
 // The window's fourteen parameter controls as the reference frame's values.
 
+#include "frameexamples.h"
 #include "model/parameterset.h"
-#include "referenceframe.h"
 #include "windowtest.h"
 
 namespace WindowControls {
@@ -41,14 +41,7 @@ inline Reference::Values values(const QWidget &window)
     return v;
 }
 
-// A parameter set of the program's as the reference's values.
-inline Reference::Values fromParameterSet(const ParameterSet &set)
-{
-    Reference::Values v;
-    for (const ParameterInfo &param : kParameters)
-        v.insert(QLatin1String(param.name), set.value(param.id));
-    return v;
-}
+using FrameExamples::fromParameterSet;
 
 } // namespace WindowControls
 

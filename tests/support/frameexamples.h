@@ -4,6 +4,7 @@
 // Worked examples of requests and checksums, shared by the tests of the
 // frame codec and of the window's request builder.
 
+#include "model/parameterset.h"
 #include "referenceframe.h"
 
 #include <QtTest>
@@ -12,6 +13,23 @@
 #include <utility>
 
 namespace FrameExamples {
+
+// The reference's values as the program's parameter set, and back.
+inline ParameterSet toParameterSet(const Reference::Values &v)
+{
+    ParameterSet set;
+    for (const ParameterInfo &param : kParameters)
+        set.setValue(param.id, v.value(QLatin1String(param.name)));
+    return set;
+}
+
+inline Reference::Values fromParameterSet(const ParameterSet &set)
+{
+    Reference::Values v;
+    for (const ParameterInfo &param : kParameters)
+        v.insert(QLatin1String(param.name), set.value(param.id));
+    return v;
+}
 
 // The start values with some parameters changed.
 inline Reference::Values with(std::initializer_list<std::pair<const char *, int>> changes)

@@ -5,6 +5,7 @@
 #include "files/parameterfile.h"
 #include "model/parameterset.h"
 #include "port/linesettings.h"
+#include "port/portwatch.h"
 #include "protocol/framereceiver.h"
 #include "protocol/parameterframe.h"
 #include "serial/mycombobox.h"
@@ -78,40 +79,27 @@ void Widget::setupSerialPort()
 {
     serialPort = new QSerialPort(this);
     LineSettings::apply(*serialPort);
-    connect(serialPort, &QSerialPort::errorOccurred, this, &Widget::onPortError);
+    // A device that goes away while open (an adapter pulled out) closes the
+    // port once and is said once; the port can be chosen again when the
+    // device is back.
+    connect(new PortWatch(serialPort), &PortWatch::lost, this, [this] {
+        receiveBuffer.clear();
+        appendStatus(StatusLog::portDisconnected(serialPort->portName()));
+    });
 }
 
 void Widget::on_comboBox_Port_textActivated(const QString &arg1)
 {
     if (arg1.isEmpty())
         return;
-    closePort();
+    if (serialPort->isOpen())
+        serialPort->close();
     serialPort->setPortName(arg1);
     const bool opened = serialPort->open(QIODevice::ReadWrite);
     // Bytes left over from the previous port are no part of this one's frames.
     receiveBuffer.clear();
     const QString name = serialPort->portName();
     appendStatus(opened ? StatusLog::portOpened(name) : StatusLog::portFailedToOpen(name));
-}
-
-void Widget::closePort()
-{
-    if (serialPort->isOpen())
-        serialPort->close();
-    receiveBuffer.clear();
-}
-
-// A device that goes away while open (an adapter pulled out) leaves the port
-// open and makes it report errors without end; close it once and say so. The
-// port can be chosen again when the device is back.
-void Widget::onPortError(QSerialPort::SerialPortError error)
-{
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
-        return;
-    if (!serialPort->isOpen())
-        return;
-    closePort();
-    appendStatus(StatusLog::portDisconnected(serialPort->portName()));
 }
 
 void Widget::appendStatus(const QString &message)

@@ -1,12 +1,12 @@
 #ifndef NIMBAL_WIDGET_H
 #define NIMBAL_WIDGET_H
 
-#include <QSerialPort>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
 
+class QSerialPort;
 class QTimer;
 class WidgetForm;
 class ParameterSet;
@@ -51,8 +51,6 @@ private slots:
 
 private:
     void sendRequest(int requestKind);
-    void onPortError(QSerialPort::SerialPortError error);
-    void closePort();
     ParameterSet readControls() const;
     void writeControl(Parameter id, int value);
 

@@ -13,6 +13,16 @@ bool pairIs(const QString &text, int pos, char high, char low)
 
 } // namespace
 
+AnswerKind answerKind(unsigned flags)
+{
+    using namespace ParameterFrame;
+    if (flags & kReadAnswerBit)
+        return AnswerKind::ReadAnswer;
+    if (flags & kWriteAnswerBit)
+        return AnswerKind::WriteAnswer;
+    return AnswerKind::NotAnAnswer;
+}
+
 void appendBytes(QString &buffer, const QByteArray &bytes)
 {
     buffer += QString::fromLatin1(bytes.toHex().toUpper());
@@ -48,16 +58,12 @@ QVector<Frame> takeFrames(QString &buffer)
 
 QVector<Answer> takeAnswers(QString &buffer)
 {
-    using namespace ParameterFrame;
     QVector<Answer> answers;
     const QVector<Frame> frames = takeFrames(buffer);
     for (const Frame &frame : frames) {
-        // The read bit wins; frames with neither bit are the tool's own
-        // requests coming back and are dropped.
-        if (frame.flags & kReadAnswerBit)
-            answers.append({frame.frameText, AnswerKind::ReadAnswer});
-        else if (frame.flags & kWriteAnswerBit)
-            answers.append({frame.frameText, AnswerKind::WriteAnswer});
+        const AnswerKind kind = answerKind(frame.flags);
+        if (kind != AnswerKind::NotAnAnswer)
+            answers.append({frame.frameText, kind});
     }
     return answers;
 }

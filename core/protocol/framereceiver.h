@@ -11,8 +11,15 @@ namespace FrameReceiver {
 enum class AnswerKind
 {
     ReadAnswer,
-    WriteAnswer
+    WriteAnswer,
+    NotAnAnswer, // a request, such as the tool's own coming back on an echoing line
 };
+
+// What a frame with this flags byte is: a read answer when it carries the
+// read bit (0x08), else a write answer when it carries the write bit
+// (0x04); the write bit is looked at only when the read bit is clear, so a
+// frame with both is a read answer.
+AnswerKind answerKind(unsigned flags);
 
 struct Answer
 {
@@ -37,9 +44,8 @@ QVector<Frame> takeFrames(QString &buffer);
 
 // Takes every whole frame out of `buffer` and returns the valid answers in
 // order of arrival. A candidate is a "55" pair with "AA" nineteen bytes
-// later. One whose checksum holds is consumed whole; it is an answer when
-// its flags carry the read bit (checked first) or the write bit, and is
-// dropped otherwise (the tool's own requests coming back on an echoing line).
+// later. One whose checksum holds is consumed whole; it is kept when
+// answerKind() calls it an answer and dropped otherwise.
 // One whose checksum fails costs only its first byte, so a real frame that
 // starts inside it is still found. Whatever precedes a candidate is noise.
 // At most 19 bytes (38 characters) stay behind for the next arrival.

@@ -1,16 +1,23 @@
 #include "servo/servoclient.h"
 
 #include "port/linesettings.h"
-#include "protocol/framereceiver.h"
+#include "port/portwatch.h"
 #include "protocol/parameterframe.h"
 
 #include <QEventLoop>
 #include <QTimer>
 
-ServoClient::ServoClient(QObject *parent) : QObject(parent), m_port(new QSerialPort(this))
+ServoClient::ServoClient(QObject *parent)
+    : QObject(parent), m_port(new QSerialPort(this)), m_watch(new PortWatch(m_port))
 {
     LineSettings::apply(*m_port);
-    connect(m_port, &QSerialPort::errorOccurred, this, &ServoClient::onPortError);
+    connect(m_watch, &PortWatch::lost, this,
+            [this](QSerialPort::SerialPortError error, const QString &reason) {
+                m_error = error;
+                m_errorString = reason;
+                m_rxText.clear();
+                emit portLost(reason);
+            });
 }
 
 ServoClient::~ServoClient() = default;
@@ -53,20 +60,20 @@ QByteArray ServoClient::writeRequest(const ParameterSet &values)
 
 ServoClient::Reply ServoClient::read()
 {
-    return exchange(readRequest(), ParameterFrame::kReadAnswerBit, m_timeoutMs, m_retries);
+    return exchange(readRequest(), AnswerKind::ReadAnswer, m_timeoutMs, m_retries);
 }
 
 ServoClient::Reply ServoClient::write(const ParameterSet &values)
 {
-    return exchange(writeRequest(values), ParameterFrame::kWriteAnswerBit, m_timeoutMs, m_retries);
+    return exchange(writeRequest(values), AnswerKind::WriteAnswer, m_timeoutMs, m_retries);
 }
 
 ServoClient::Reply ServoClient::probe(int waitMs)
 {
-    return exchange(readRequest(), ParameterFrame::kReadAnswerBit, waitMs, 0);
+    return exchange(readRequest(), AnswerKind::ReadAnswer, waitMs, 0);
 }
 
-ServoClient::Reply ServoClient::exchange(const QByteArray &request, unsigned answerBit,
+ServoClient::Reply ServoClient::exchange(const QByteArray &request, AnswerKind expected,
                                          int timeoutMs, int retries)
 {
     Reply reply;
@@ -83,13 +90,13 @@ ServoClient::Reply ServoClient::exchange(const QByteArray &request, unsigned ans
 
         if (m_port->write(request) != request.size()) {
             // The port's own error report has closed it already, or this does.
-            onPortError(QSerialPort::WriteError);
+            m_watch->fail(QSerialPort::WriteError);
             reply.outcome = Outcome::PortLost;
             return reply;
         }
         ++reply.attempts;
         emit frameSent(request);
-        if (waitForAnswer(answerBit, timeoutMs, &reply.values)) {
+        if (waitForAnswer(expected, timeoutMs, &reply.values)) {
             reply.outcome = Outcome::Answered;
             return reply;
         }
@@ -98,7 +105,7 @@ ServoClient::Reply ServoClient::exchange(const QByteArray &request, unsigned ans
     return reply;
 }
 
-bool ServoClient::waitForAnswer(unsigned answerBit, int timeoutMs, ParameterSet *values)
+bool ServoClient::waitForAnswer(AnswerKind expected, int timeoutMs, ParameterSet *values)
 {
     QEventLoop loop;
     QTimer timer;
@@ -107,10 +114,12 @@ bool ServoClient::waitForAnswer(unsigned answerBit, int timeoutMs, ParameterSet 
     bool answered = false;
     const auto look = [&] {
         takeArrivedBytes();
-        const QVector<FrameReceiver::Frame> frames = FrameReceiver::takeFrames(m_rxText);
-        for (const FrameReceiver::Frame &frame : frames) {
-            if (frame.flags & answerBit) {
-                *values = ParameterFrame::decode(frame.frameText);
+        // The window's own receiver, so both take the same frames for the
+        // same kind of answer.
+        const QVector<FrameReceiver::Answer> answers = FrameReceiver::takeAnswers(m_rxText);
+        for (const FrameReceiver::Answer &answer : answers) {
+            if (answer.kind == expected) {
+                *values = ParameterFrame::decode(answer.frameText);
                 answered = true;
                 loop.quit();
                 return;
@@ -145,18 +154,4 @@ bool ServoClient::pause(int ms)
     connect(this, &ServoClient::portLost, &loop, &QEventLoop::quit);
     loop.exec();
     return m_port->isOpen();
-}
-
-// An adapter pulled out (or a pseudo-terminal's master closed) makes the
-// port report errors without end; close it once and let the waiting end.
-void ServoClient::onPortError(QSerialPort::SerialPortError error)
-{
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
-        return;
-    if (!m_port->isOpen())
-        return;
-    m_error = error;
-    m_errorString = m_port->errorString();
-    close();
-    emit portLost(m_errorString);
 }

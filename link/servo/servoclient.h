@@ -2,11 +2,14 @@
 #define NIMBAL_SERVOCLIENT_H
 
 #include "model/parameterset.h"
+#include "protocol/framereceiver.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+
+class PortWatch;
 
 // Talks to one servo the way a careful person at the bench would: one
 // request, then waiting for the answer of the matching kind, and sending
@@ -64,10 +67,11 @@ public:
     int retries() const { return m_retries; }
 
     // A read request, byte for byte the one a freshly started window sends,
-    // answered by a frame with the read bit.
+    // answered by what the window takes for a read answer.
     Reply read();
     // A write request of `values`, byte for byte the one the window sends
-    // for the same values, answered by a frame with the write bit.
+    // for the same values, answered by what the window takes for a write
+    // answer.
     Reply write(const ParameterSet &values);
     // One read request that waits `waitMs` and is not repeated: for asking
     // again and again whether a servo is there.
@@ -86,12 +90,14 @@ signals:
     void portLost(const QString &reason);
 
 private:
-    Reply exchange(const QByteArray &request, unsigned answerBit, int timeoutMs, int retries);
-    bool waitForAnswer(unsigned answerBit, int timeoutMs, ParameterSet *values);
+    using AnswerKind = FrameReceiver::AnswerKind;
+
+    Reply exchange(const QByteArray &request, AnswerKind expected, int timeoutMs, int retries);
+    bool waitForAnswer(AnswerKind expected, int timeoutMs, ParameterSet *values);
     void takeArrivedBytes();
-    void onPortError(QSerialPort::SerialPortError error);
 
     QSerialPort *m_port = nullptr;
+    PortWatch *m_watch = nullptr;
     QString m_portName;
     QString m_rxText; // received bytes as hex text, for the frame search
     QSerialPort::SerialPortError m_error = QSerialPort::NoError;

@@ -132,7 +132,7 @@ void ServoSimulator::handleFrames()
     const QVector<FrameReceiver::Frame> frames = FrameReceiver::takeFrames(m_rxText);
     for (const FrameReceiver::Frame &frame : frames) {
         // Answers are the servo's own kind of frame, not something to act on.
-        if (frame.flags & (kReadAnswerBit | kWriteAnswerBit))
+        if (FrameReceiver::answerKind(frame.flags) != FrameReceiver::AnswerKind::NotAnAnswer)
             continue;
         const QByteArray bytes = QByteArray::fromHex(frame.frameText.toLatin1());
         m_requests.append(bytes);

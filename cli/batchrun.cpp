@@ -109,25 +109,22 @@ int BatchRun::waitForServo(ParameterSet *before, bool *found)
 
 int BatchRun::setUp(Result *result)
 {
-    ServoClient &client = m_session.client();
-    const ServoClient::Reply written = client.write(m_wanted);
-    if (written.outcome == ServoClient::Outcome::PortLost)
-        return m_session.failure(written, "write");
-    if (written.outcome == ServoClient::Outcome::NoAnswer) {
+    const ServoSession::WriteCheck check = m_session.writeAndVerify(m_wanted, true);
+    if (check.written.outcome == ServoClient::Outcome::PortLost)
+        return m_session.failure(check.written, "write");
+    if (check.written.outcome == ServoClient::Outcome::NoAnswer) {
         result->problems.append(QStringLiteral("no answer to the write request"));
         return ExitStatus::kSuccess;
     }
-    const ServoClient::Reply readBack = client.read();
-    if (readBack.outcome == ServoClient::Outcome::PortLost)
-        return m_session.failure(readBack, "read");
-    if (readBack.outcome == ServoClient::Outcome::NoAnswer) {
+    if (check.readBack->outcome == ServoClient::Outcome::PortLost)
+        return m_session.failure(*check.readBack, "read");
+    if (check.readBack->outcome == ServoClient::Outcome::NoAnswer) {
         result->problems.append(QStringLiteral("no answer to the read-back request"));
         return ExitStatus::kSuccess;
     }
     result->haveAfter = true;
-    result->after = readBack.values;
-    result->problems = ParameterFormat::differences(m_wanted, QStringLiteral("wanted"),
-                                                    readBack.values, QStringLiteral("servo"));
+    result->after = check.readBack->values;
+    result->problems = check.differences;
     result->passed = result->problems.isEmpty();
     return ExitStatus::kSuccess;
 }

@@ -1,7 +1,7 @@
 #ifndef NIMBAL_BATCHRUN_H
 #define NIMBAL_BATCHRUN_H
 
-#include "commandline.h"
+#include "invocation.h"
 #include "model/parameterset.h"
 #include "servosession.h"
 

@@ -1,6 +1,8 @@
 #ifndef NIMBAL_COMMANDLINE_H
 #define NIMBAL_COMMANDLINE_H
 
+#include "invocation.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,42 +10,26 @@
 
 class Console;
 
-// One run of nimbalctl as its command line asks for it.
-struct Invocation
-{
-    QString command; // "ports", "read", "write", "set", "diff" or "batch"
-    QStringList arguments;
-
-    // How to reach the servo.
-    QString port;
-    int timeoutMs = 500;
-    int retries = 2;
-    bool verbose = false;
-
-    // What the command itself takes.
-    bool json = false;  // ports
-    QString format;     // read: "table", "line" or "json"
-    QString outFile;    // read
-    bool verify = true; // write
-    QString logFile;    // batch
-    int count = 0;      // batch; 0 runs until stopped
-};
-
-// The command line: one subcommand per job, each with its own options and
-// help, and the options of every command that talks to a servo.
+// The command line, read by the command table: one command per job, each
+// with its own options and help, and the options of every command that
+// talks to a servo.
 class CommandLine
 {
 public:
     // Parses `arguments` (the program's name first). Returns an exit status
-    // when the command line is dealt with by itself (help, version, a usage
-    // error, already reported); nothing when `invocation` is ready to run.
-    // `environmentPort` is the default for --port.
+    // when the command line is dealt with by itself (--help, --version, a
+    // usage error, already reported); nothing when `invocation` is ready to
+    // run. `environmentPort` is the default for --port.
     static std::optional<int> parse(const QStringList &arguments, const QString &environmentPort,
                                     Invocation *invocation, Console &console);
 
-    // nimbalctl --help, and the help of one command.
+    // nimbalctl --help, and the help of one command (empty for no command).
     static QString overview();
     static QString commandHelp(const QString &command);
+
+    // Says what is wrong with the command line, and where to read more;
+    // returns the exit status of bad usage.
+    static int usageError(Console &console, const QString &command, const QString &message);
 };
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "batchrun.h"
 #include "commandline.h"
+#include "commandtable.h"
 #include "console.h"
 #include "exitstatus.h"
 #include "files/parameterfile.h"
@@ -96,43 +97,7 @@ ParameterSet asShown(const ParameterSet &held, const QString &port, Console &con
     return shown;
 }
 
-// Writes `values` and, unless told not to, reads them back; prints the
-// fields that differ.
-int writeAndVerify(ServoSession &session, const ParameterSet &values, bool verify, Console &console)
-{
-    int status = session.write(values);
-    if (status != ExitStatus::kSuccess || !verify)
-        return status;
-    QStringList differences;
-    status = session.verify(values, &differences);
-    if (status == ExitStatus::kDifferent) {
-        for (const QString &line : differences)
-            console.out(line);
-        console.message(session.port(), QStringLiteral("verification failed: %1 of %2 values "
-                                                       "differ")
-                                            .arg(differences.size())
-                                            .arg(kParameterCount));
-    }
-    return status;
-}
-
 } // namespace
-
-int Commands::run(const Invocation &invocation, Console &console)
-{
-    const QString &command = invocation.command;
-    if (command == QLatin1String("ports"))
-        return ports(invocation, console);
-    if (command == QLatin1String("read"))
-        return read(invocation, console);
-    if (command == QLatin1String("write"))
-        return write(invocation, console);
-    if (command == QLatin1String("set"))
-        return set(invocation, console);
-    if (command == QLatin1String("diff"))
-        return diff(invocation, console);
-    return BatchRun(invocation, console).run();
-}
 
 int Commands::ports(const Invocation &invocation, Console &console)
 {
@@ -177,7 +142,7 @@ int Commands::write(const Invocation &invocation, Console &console)
     const int status = session.open();
     if (status != ExitStatus::kSuccess)
         return status;
-    return writeAndVerify(session, *values, invocation.verify, console);
+    return session.report(session.writeAndVerify(*values, !invocation.noVerify));
 }
 
 int Commands::set(const Invocation &invocation, Console &console)
@@ -205,7 +170,7 @@ int Commands::set(const Invocation &invocation, Console &console)
     ParameterSet values = asShown(held, session.port(), console);
     for (const auto &change : changes)
         values.setValue(change.first, change.second);
-    return writeAndVerify(session, values, true, console);
+    return session.report(session.writeAndVerify(values, true));
 }
 
 int Commands::diff(const Invocation &invocation, Console &console)
@@ -234,4 +199,23 @@ int Commands::diff(const Invocation &invocation, Console &console)
     for (const QString &line : lines)
         console.out(line);
     return lines.isEmpty() ? ExitStatus::kSuccess : ExitStatus::kDifferent;
+}
+
+int Commands::batch(const Invocation &invocation, Console &console)
+{
+    return BatchRun(invocation, console).run();
+}
+
+int Commands::help(const Invocation &invocation, Console &console)
+{
+    if (invocation.arguments.isEmpty()) {
+        console.outText(CommandLine::overview());
+        return ExitStatus::kSuccess;
+    }
+    const QString &topic = invocation.arguments.first();
+    if (!CommandTable::find(topic))
+        return CommandLine::usageError(console, QString(),
+                                       QStringLiteral("no such command: %1").arg(topic));
+    console.outText(CommandLine::commandHelp(topic));
+    return ExitStatus::kSuccess;
 }

@@ -2,12 +2,11 @@
 // over a serial line from the command line. See `nimbalctl --help`.
 
 #include "commandline.h"
-#include "commands.h"
+#include "commandtable.h"
 #include "console.h"
 #include "nimbalversion.h"
 
 #include <QCoreApplication>
-#include <QProcessEnvironment>
 
 int main(int argc, char *argv[])
 {
@@ -21,5 +20,5 @@ int main(int argc, char *argv[])
     if (const std::optional<int> done = CommandLine::parse(QCoreApplication::arguments(),
                                                            environmentPort, &invocation, console))
         return *done;
-    return Commands::run(invocation, console);
+    return invocation.command->run(invocation, console);
 }

@@ -24,7 +24,35 @@ std::optional<int> switchValue(const QString &text)
     return std::nullopt;
 }
 
+// "0 to 255", or "0 or 1" for a switch.
+QString allowedValues(const ParameterInfo &param)
+{
+    if (isSwitch(param.id))
+        return QStringLiteral("0 or 1");
+    return QStringLiteral("%1 to %2").arg(param.minimum).arg(param.maximum);
+}
+
 } // namespace
+
+QString ParameterFormat::lineProblemText(const ParameterFile::LineProblem &problem)
+{
+    using Kind = ParameterFile::LineProblem::Kind;
+    if (problem.kind == Kind::FieldCount) {
+        const QString count = problem.fieldCount == 1
+                                  ? QStringLiteral("1 field")
+                                  : QStringLiteral("%1 fields").arg(problem.fieldCount);
+        return QStringLiteral("has %1, not %2").arg(count).arg(kParameterCount);
+    }
+    const ParameterInfo &param = kParameters[std::size_t(problem.position - 1)];
+    const QString head = QStringLiteral("field %1 (%2) is \"%3\", ")
+                             .arg(problem.position)
+                             .arg(QLatin1String(param.caption), problem.value);
+    if (problem.kind == Kind::NotDecimal)
+        return head + QStringLiteral("not a decimal integer (%1)").arg(allowedValues(param));
+    if (isSwitch(param.id))
+        return head + QStringLiteral("not 0 or 1");
+    return head + QStringLiteral("outside %1").arg(allowedValues(param));
+}
 
 QString ParameterFormat::valueText(Parameter id, int value)
 {
@@ -89,6 +117,16 @@ QString ParameterFormat::validNames()
     return names.join(QLatin1String(", "));
 }
 
+QString ParameterFormat::parameterList()
+{
+    QString text;
+    for (const ParameterInfo &param : kParameters)
+        text += QStringLiteral("  %1  %2, %3\n")
+                    .arg(QLatin1String(param.name), -22)
+                    .arg(QLatin1String(param.caption), rangeText(param));
+    return text;
+}
+
 bool ParameterFormat::parseAssignment(const QString &assignment, Parameter *id, int *value,
                                       QString *error)
 {
@@ -140,6 +178,6 @@ std::optional<ParameterSet> ParameterFormat::loadFile(const QString &fileName, C
     ParameterFile::LineProblem problem;
     const std::optional<ParameterSet> values = ParameterFile::parseLineStrict(*line, &problem);
     if (!values)
-        console.message(fileName, problem.reason);
+        console.message(fileName, lineProblemText(problem));
     return values;
 }

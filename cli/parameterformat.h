@@ -1,6 +1,7 @@
 #ifndef NIMBAL_PARAMETERFORMAT_H
 #define NIMBAL_PARAMETERFORMAT_H
 
+#include "files/parameterfile.h"
 #include "model/parameterset.h"
 
 #include <QString>
@@ -35,6 +36,12 @@ public:
     // "TorqueGain (Torque Gain) 0..255, ...": every parameter by the names
     // a NAME may be, with its values.
     static QString validNames();
+    // The same, a parameter a line: "  TorqueGain  Torque Gain, 0..255".
+    static QString parameterList();
+
+    // What is wrong with a line of a parameter file: the field's position,
+    // its name, the value and what is allowed.
+    static QString lineProblemText(const ParameterFile::LineProblem &problem);
 
     // The values of a parameter file that is strictly valid; otherwise
     // nothing, after one message naming the file, the field's position,

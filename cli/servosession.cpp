@@ -1,11 +1,37 @@
 #include "servosession.h"
 
-#include "commandline.h"
 #include "console.h"
 #include "exitstatus.h"
+#include "invocation.h"
 #include "parameterformat.h"
 #include "port/portlist.h"
 #include "port/portproblem.h"
+
+namespace {
+
+// The system's reason why a port would not open, and what to do about it.
+QString openProblemText(const PortProblem &problem)
+{
+    QString text =
+        problem.systemReason.isEmpty() ? QStringLiteral("cannot open") : problem.systemReason;
+    switch (problem.cause) {
+    case PortProblem::Cause::DeniedByGroup:
+        if (problem.memberOfGroup)
+            return text + QStringLiteral("; the device belongs to group %1, which you joined "
+                                         "after this login began: log out and in again")
+                              .arg(problem.group);
+        return text + QStringLiteral("; the device belongs to group %1: add yourself with "
+                                     "'sudo usermod -aG %1 \"$USER\"', then log out and in again")
+                          .arg(problem.group);
+    case PortProblem::Cause::HeldByAnotherOne:
+        return text + QStringLiteral("; another program has it open");
+    case PortProblem::Cause::Other:
+        break;
+    }
+    return text;
+}
+
+} // namespace
 
 ServoSession::ServoSession(const Invocation &invocation, Console &console)
     : m_console(console), m_port(invocation.port)
@@ -27,10 +53,9 @@ int ServoSession::open()
 {
     if (m_client.open(m_port))
         return ExitStatus::kSuccess;
-    m_console.message(m_port,
-                      QStringLiteral("cannot open: %1")
-                          .arg(PortProblem::describe(PortList::systemLocationOf(m_port),
-                                                     m_client.error(), m_client.errorString())));
+    const PortProblem problem = PortProblem::diagnose(PortList::systemLocationOf(m_port),
+                                                      m_client.error(), m_client.errorString());
+    m_console.message(m_port, QStringLiteral("cannot open: %1").arg(openProblemText(problem)));
     return ExitStatus::kPortTrouble;
 }
 
@@ -62,21 +87,33 @@ int ServoSession::openAndRead(ParameterSet *values)
     return status == ExitStatus::kSuccess ? read(values) : status;
 }
 
-int ServoSession::write(const ParameterSet &values)
+ServoSession::WriteCheck ServoSession::writeAndVerify(const ParameterSet &values, bool verify)
 {
-    const ServoClient::Reply reply = m_client.write(values);
-    if (reply.outcome != ServoClient::Outcome::Answered)
-        return failure(reply, "write");
-    return ExitStatus::kSuccess;
+    WriteCheck check;
+    check.written = m_client.write(values);
+    if (check.written.outcome != ServoClient::Outcome::Answered || !verify)
+        return check;
+    check.readBack = m_client.read();
+    if (check.readBack->outcome == ServoClient::Outcome::Answered)
+        check.differences = ParameterFormat::differences(
+            values, QStringLiteral("wanted"), check.readBack->values, QStringLiteral("servo"));
+    return check;
 }
 
-int ServoSession::verify(const ParameterSet &wanted, QStringList *differences)
+int ServoSession::report(const WriteCheck &check)
 {
-    ParameterSet held;
-    const int status = read(&held);
-    if (status != ExitStatus::kSuccess)
-        return status;
-    *differences = ParameterFormat::differences(wanted, QStringLiteral("wanted"), held,
-                                                QStringLiteral("servo"));
-    return differences->isEmpty() ? ExitStatus::kSuccess : ExitStatus::kDifferent;
+    if (check.written.outcome != ServoClient::Outcome::Answered)
+        return failure(check.written, "write");
+    if (!check.readBack)
+        return ExitStatus::kSuccess;
+    if (check.readBack->outcome != ServoClient::Outcome::Answered)
+        return failure(*check.readBack, "read");
+    if (check.differences.isEmpty())
+        return ExitStatus::kSuccess;
+    for (const QString &line : check.differences)
+        m_console.out(line);
+    m_console.message(m_port, QStringLiteral("verification failed: %1 of %2 values differ")
+                                  .arg(check.differences.size())
+                                  .arg(kParameterCount));
+    return ExitStatus::kDifferent;
 }

@@ -4,6 +4,9 @@
 #include "servo/servoclient.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class Console;
 struct Invocation;
@@ -14,6 +17,14 @@ struct Invocation;
 class ServoSession
 {
 public:
+    // Writing a set and reading it back: what each step gave.
+    struct WriteCheck
+    {
+        ServoClient::Reply written;
+        std::optional<ServoClient::Reply> readBack; // none when not read back
+        QStringList differences; // "name: wanted X, servo Y" for each field read back otherwise
+    };
+
     ServoSession(const Invocation &invocation, Console &console);
 
     // Each returns an exit status: 0, or 3 (port) and 4 (no answer) after
@@ -21,10 +32,13 @@ public:
     int open();
     int read(ParameterSet *values);
     int openAndRead(ParameterSet *values);
-    int write(const ParameterSet &values);
-    // Reads back and compares with `wanted`: 1 when a field differs, with
-    // "name: wanted X, servo Y" for each in `differences`.
-    int verify(const ParameterSet &wanted, QStringList *differences);
+
+    // Writes `values` and, with `verify`, reads them back and compares; says
+    // nothing. The one write step of write, set and batch.
+    WriteCheck writeAndVerify(const ParameterSet &values, bool verify);
+    // The exit status of a check, after printing the differences on
+    // standard output and saying what failed.
+    int report(const WriteCheck &check);
 
     ServoClient &client() { return m_client; }
     QString port() const { return m_port; }

@@ -23,28 +23,18 @@ QString lineOf(const ParameterSet &values)
 
 namespace {
 
-QString allowedValues(const ParameterInfo &param)
-{
-    if (isSwitch(param.id))
-        return QStringLiteral("0 or 1");
-    return QStringLiteral("%1 to %2").arg(param.minimum).arg(param.maximum);
-}
-
-// Checks one field; an empty string when it is fit.
-QString fieldProblem(const ParameterInfo &param, const QString &field, int *value)
+// Checks one field; the problem's kind when it is unfit.
+std::optional<LineProblem::Kind> fieldProblem(const ParameterInfo &param, const QString &field,
+                                              int *value)
 {
     static const QRegularExpression decimal(QStringLiteral("^-?[0-9]+$"));
-    const QString head = QStringLiteral("field %1 (%2) is \"%3\", ")
-                             .arg(indexOf(param.id) + 1)
-                             .arg(QLatin1String(param.caption), field);
     if (!decimal.match(field).hasMatch())
-        return head + QStringLiteral("not a decimal integer (%1)").arg(allowedValues(param));
+        return LineProblem::Kind::NotDecimal;
     bool ok = false;
     *value = field.toInt(&ok, 10);
     if (!ok || *value < param.minimum || *value > param.maximum)
-        return head + (isSwitch(param.id) ? QStringLiteral("not 0 or 1")
-                                          : QStringLiteral("outside %1").arg(allowedValues(param)));
-    return QString();
+        return LineProblem::Kind::OutOfRange;
+    return std::nullopt;
 }
 
 } // namespace
@@ -53,17 +43,16 @@ std::optional<ParameterSet> parseLineStrict(const QString &line, LineProblem *pr
 {
     const QStringList fields = line.split(QLatin1Char(','), Qt::KeepEmptyParts);
     if (fields.size() < int(kParameterCount)) {
-        const QString count = fields.size() == 1 ? QStringLiteral("1 field")
-                                                 : QStringLiteral("%1 fields").arg(fields.size());
-        *problem = {0, QStringLiteral("has %1, not %2").arg(count).arg(kParameterCount)};
+        *problem = {LineProblem::Kind::FieldCount, 0, QString(), int(fields.size())};
         return std::nullopt;
     }
     ParameterSet values;
     for (const ParameterInfo &param : kParameters) {
+        const int position = int(indexOf(param.id)) + 1;
+        const QString &field = fields.at(position - 1);
         int value = 0;
-        const QString reason = fieldProblem(param, fields.at(int(indexOf(param.id))), &value);
-        if (!reason.isEmpty()) {
-            *problem = {int(indexOf(param.id)) + 1, reason};
+        if (const auto kind = fieldProblem(param, field, &value)) {
+            *problem = {*kind, position, field, int(fields.size())};
             return std::nullopt;
         }
         values.setValue(param.id, value);

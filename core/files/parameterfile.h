@@ -25,13 +25,19 @@ QString formatLine(const QStringList &fields);
 // ASCII digits, the switches as 1 or 0.
 QString lineOf(const ParameterSet &values);
 
-// What makes a line unfit to be sent to a servo: the field's position (1 to
-// 14; 0 for the line as a whole) and a reason that names the field, its
-// value and what is allowed.
+// What makes a line unfit to be sent to a servo, and where.
 struct LineProblem
 {
-    int position = 0;
-    QString reason;
+    enum class Kind
+    {
+        FieldCount, // not fourteen fields: `fieldCount` says how many
+        NotDecimal, // a field that is not a decimal integer
+        OutOfRange, // a number outside its parameter's range (a switch: not 0 or 1)
+    };
+    Kind kind = Kind::FieldCount;
+    int position = 0;   // the field, 1 to 14; 0 for the line as a whole
+    QString value;      // the field as it stands in the line
+    int fieldCount = 0; // the fields the line holds
 };
 
 // The fourteen values of a line, or nothing when it holds fewer than
@@ -42,8 +48,8 @@ std::optional<ParameterSet> parseLine(const QString &line);
 // The fourteen values of a line, checked as strictly as a servo deserves:
 // at least fourteen fields, each a decimal integer within its parameter's
 // range, each switch 0 or 1. Fields after the fourteenth are ignored, as the
-// window's loader ignores them. On failure `problem` says what is wrong with
-// the first bad field.
+// window's loader ignores them. On failure `problem` tells what is wrong
+// with the line or with its first bad field.
 std::optional<ParameterSet> parseLineStrict(const QString &line, LineProblem *problem);
 
 // Writes `line` to `fileName` so that an existing file keeps its old bytes

@@ -45,33 +45,24 @@ bool deniedByGroup(const QString &location, QString *group, bool *memberOfGroup)
 
 } // namespace
 
-QString PortProblem::groupAdvice(const QString &group, bool memberOfGroup)
+PortProblem PortProblem::diagnose(const QString &location, QSerialPort::SerialPortError error,
+                                  const QString &systemReason)
 {
-    if (memberOfGroup)
-        return QStringLiteral("the device belongs to group %1, which you joined after this "
-                              "login began: log out and in again")
-            .arg(group);
-    return QStringLiteral("the device belongs to group %1: add yourself with "
-                          "'sudo usermod -aG %1 \"$USER\"', then log out and in again")
-        .arg(group);
-}
-
-QString PortProblem::describe(const QString &location, QSerialPort::SerialPortError error,
-                              const QString &systemReason)
-{
-    QString text = systemReason.isEmpty() ? QStringLiteral("cannot open") : systemReason;
+    PortProblem problem;
+    problem.systemReason = systemReason;
 #ifdef Q_OS_UNIX
-    QString group;
-    bool member = false;
     if (error == QSerialPort::PermissionError) {
-        if (deniedByGroup(location, &group, &member))
-            text += QStringLiteral("; ") + groupAdvice(group, member);
+        if (deniedByGroup(location, &problem.group, &problem.memberOfGroup))
+            problem.cause = Cause::DeniedByGroup;
         else if (::access(QFile::encodeName(location).constData(), R_OK | W_OK) == 0)
-            text += QStringLiteral("; another program has it open");
+            problem.cause = Cause::HeldByAnotherOne;
     }
 #else
+    // Windows opens a COM port for one program at a time and answers any
+    // other with "access denied"; it keeps no per-user rights on ports.
     Q_UNUSED(location);
-    Q_UNUSED(error);
+    if (error == QSerialPort::PermissionError)
+        problem.cause = Cause::HeldByAnotherOne;
 #endif
-    return text;
+    return problem;
 }

@@ -4,22 +4,29 @@
 #include <QSerialPort>
 #include <QString>
 
-// Why a port would not open, in words a person can act on: the system's
+// Why a port would not open, as far as a person can act on it: the system's
 // reason and, where the system keeps serial devices for a group (Linux's
-// dialout, the BSDs' uucp), which group owns the device and how to join it;
-// or, when the user may open it, that another program holds it.
-class PortProblem
+// dialout, the BSDs' uucp), which group owns the device and whether the
+// user is listed in it; or, when the user may open it, that another program
+// holds it.
+struct PortProblem
 {
-public:
+    enum class Cause
+    {
+        Other,            // only the system's reason is known
+        DeniedByGroup,    // only members of `group` may open the device
+        HeldByAnotherOne, // the user may open it, but another program has it
+    };
+
     // `location` is the device's path, `error` and `systemReason` what the
     // port reported.
-    static QString describe(const QString &location, QSerialPort::SerialPortError error,
-                            const QString &systemReason);
+    static PortProblem diagnose(const QString &location, QSerialPort::SerialPortError error,
+                                const QString &systemReason);
 
-    // The advice for a device owned by `group` that the user may not open:
-    // `memberOfGroup` tells whether the user is listed in the group already
-    // (then only the login session predates it).
-    static QString groupAdvice(const QString &group, bool memberOfGroup);
+    QString systemReason;
+    Cause cause = Cause::Other;
+    QString group;              // with DeniedByGroup
+    bool memberOfGroup = false; // listed already: only the login predates it
 };
 
 #endif

@@ -225,8 +225,17 @@ void NimbalctlTest::usage()
 void NimbalctlTest::helpAndManualPageAgree_data()
 {
     QTest::addColumn<QString>("command");
-    for (const char *command : {"ports", "read", "write", "set", "diff", "batch"})
-        QTest::newRow(command) << QString::fromLatin1(command);
+    // Every command the help lists.
+    const Run run = nimbalctl({QStringLiteral("--help")});
+    const QString commands = run.out.section(QStringLiteral("\nCommands:\n"), 1)
+                                 .section(QStringLiteral("\n\n"), 0, 0);
+    const QRegularExpression name(QStringLiteral("^  ([a-z]+)"),
+                                  QRegularExpression::MultilineOption);
+    auto names = name.globalMatch(commands);
+    while (names.hasNext()) {
+        const QString command = names.next().captured(1);
+        QTest::newRow(qPrintable(command)) << command;
+    }
 }
 
 // Every option a command's help names is in the manual page, and so is

@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # Completes nimbalctl command lines with the bash completion script, called
-# the way bash calls it, and compares the candidates with the expected ones.
-# usage: check-completion.sh COMPLETION_SCRIPT
+# the way bash calls it, against the real nimbalctl, and compares the
+# candidates with the expected ones. The script learns the commands and
+# options from nimbalctl's help, so this also checks that the help still
+# says what the script reads from it.
+# usage: check-completion.sh COMPLETION_SCRIPT NIMBALCTL
 set -euo pipefail
 # shellcheck source=/dev/null
 source "$1"
+real_nimbalctl=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# Stands in for the program: "nimbalctl ports" prints a header line, then a
-# port a line.
+# The program, but for "nimbalctl ports", which lists two USB adapters.
 nimbalctl() {
     if [ "$1" = ports ]; then
         printf '%s\n' "NAME     LOCATION      DESCRIPTION" \
             "ttyUSB0  /dev/ttyUSB0  FT232R USB UART" "ttyACM1  /dev/ttyACM1  CDC device"
+    else
+        "$real_nimbalctl" "$@"
     fi
 }
 

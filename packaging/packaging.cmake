@@ -39,9 +39,15 @@ configure_file(${PROJECT_SOURCE_DIR}/resources/desktop/${NIMBAL_APPSTREAM_ID}.me
 foreach(page nimbal-servo nimbalctl)
     configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1.in ${packaging_out}/man/${page}.1 @ONLY)
 endforeach()
-# Rewritten only when it changes, so that its .gz is not remade for nothing.
-file(WRITE ${packaging_out}/debian/changelog.new "${NIMBAL_RELEASE_DEBIAN}")
-configure_file(${packaging_out}/debian/changelog.new ${packaging_out}/debian/changelog COPYONLY)
+# Written only when it changes, so that a new configure of an unchanged
+# tree leaves the build with nothing to do.
+set(changelog_written "")
+if(EXISTS ${packaging_out}/debian/changelog)
+    file(READ ${packaging_out}/debian/changelog changelog_written)
+endif()
+if(NOT changelog_written STREQUAL NIMBAL_RELEASE_DEBIAN)
+    file(WRITE ${packaging_out}/debian/changelog "${NIMBAL_RELEASE_DEBIAN}")
+endif()
 
 # The man pages and the changelog are installed compressed as Debian wants
 # them: gzip -9, without name or time stamp.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the benchmarks in ./build (RelWithDebInfo)
+# Installs what is missing, builds the benchmarks (the bench preset, in
+# build/bench)
 # and runs each in turn: receiver, startup, roundtrip, sustained, noise, cli.
 # Every figure is one "name: value" line; a figure with a target carries it
 # beside the value. Exits non-zero only when a benchmark fails to run, not
@@ -17,13 +18,13 @@ for name in "${benchmarks[@]}"; do
 done
 
 # The build's chatter goes to a file, so the output is the figures alone.
-quietly build/bench-build.log configure_and_build build -DNIMBAL_BUILD_EXTRAS=ON -- "${targets[@]}"
+quietly build/bench-build.log configure_and_build bench "${targets[@]}"
 
 # The start-up benchmark and its probe sit at the top of the build tree.
 path_of() {
     case "$1" in
-        startup) echo build/nimbal-bench-startup ;;
-        *) echo "build/bench/nimbal-bench-$1" ;;
+        startup) echo build/bench/nimbal-bench-startup ;;
+        *) echo "build/bench/bench/nimbal-bench-$1" ;;
     esac
 }
 

@@ -1,7 +1,7 @@
 # The steps run.sh, test.sh and the tools/*.sh scripts share. Source it from
 # the top of the source tree, then call:
 #   install_packages PACKAGE...   installs the Debian/Ubuntu packages missing
-#   configure_and_build BUILD_DIR [CMAKE_ARG...] [-- TARGET...]
+#   configure_and_build PRESET [TARGET...]
 #   build_jobs                    prints how many jobs a build or ctest runs
 #   quietly LOG COMMAND...        runs COMMAND with its output in LOG
 install_packages() {
@@ -28,7 +28,7 @@ install_packages() {
 }
 
 # Packages every build needs.
-BUILD_PACKAGES=(build-essential cmake qtbase5-dev libqt5serialport5-dev)
+BUILD_PACKAGES=(build-essential cmake ninja-build qtbase5-dev libqt5serialport5-dev)
 
 # Packages that build the Debian package (dpkg-shlibdeps, file) and check
 # it (lintian, appstreamcli, desktop-file-validate, groff, man).
@@ -42,25 +42,18 @@ build_jobs() {
     echo "${NIMBAL_JOBS:-$(nproc)}"
 }
 
-# Configures BUILD_DIR from the source tree in the current folder
-# (RelWithDebInfo unless a CMAKE_ARG says otherwise; cmake's chatter is
-# dropped) and builds the TARGETs, or everything when none is named.
+# Configures the build folder of the CMake preset PRESET (build/PRESET, see
+# CMakePresets.json; cmake's chatter is dropped) and builds the TARGETs, or
+# the preset's own targets when none is named. Each preset has a folder of
+# its own, so no script changes another one's configuration.
 configure_and_build() {
-    local dir=$1
+    local preset=$1
     shift
-    local cmake_args=()
-    while [ $# -gt 0 ] && [ "$1" != "--" ]; do
-        cmake_args+=("$1")
-        shift
-    done
     local target_args=()
-    if [ $# -gt 1 ]; then
-        shift
-        target_args=(--target "$@")
-    fi
+    [ $# -eq 0 ] || target_args=(--target "$@")
     # Explicit returns: a caller's `if` turns errexit off in here.
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${cmake_args[@]}" >/dev/null || return
-    cmake --build "$dir" -j"$(build_jobs)" "${target_args[@]}" || return
+    cmake --preset "$preset" >/dev/null || return
+    cmake --build --preset "$preset" -j"$(build_jobs)" "${target_args[@]}" || return
 }
 
 # Runs COMMAND with its output going to the file LOG, so a script's own

@@ -13,12 +13,11 @@ seconds=${1:-600}
 
 install_packages "${BUILD_PACKAGES[@]}" clang libclang-rt-dev
 
-quietly build-fuzz/build.log configure_and_build build-fuzz -DCMAKE_CXX_COMPILER=clang++ \
-    -DNIMBAL_FUZZ=ON -DNIMBAL_BUILD_TESTS=OFF -DNIMBAL_BUILD_EXTRAS=OFF -- fuzz_all
+quietly build/fuzz-build.log configure_and_build fuzz
 # "TARGET CORPUS" a line, as the build names them.
-mapfile -t fuzz_targets <build-fuzz/fuzz/targets.txt
+mapfile -t fuzz_targets <build/fuzz/fuzz/targets.txt
 if [ ${#fuzz_targets[@]} -eq 0 ]; then
-    echo "build-fuzz/fuzz/targets.txt names no fuzz target" >&2
+    echo "build/fuzz/fuzz/targets.txt names no fuzz target" >&2
     exit 1
 fi
 
@@ -36,7 +35,7 @@ for line in "${fuzz_targets[@]}"; do
     mkdir -p "$work/corpus" "$work/crashes"
     echo "==== fuzz_$target for ${seconds}s"
     status=0
-    ./build-fuzz/fuzz/fuzz_"$target" -max_total_time="$seconds" -print_final_stats=1 \
+    ./build/fuzz/fuzz/fuzz_"$target" -max_total_time="$seconds" -print_final_stats=1 \
         -artifact_prefix="$work/crashes/" "$work/corpus" "fuzz/corpus/$corpus" \
         </dev/null >"$work/log.txt" 2>&1 || status=$?
     grep -E "^Done [0-9]+ runs|^==[0-9]+== *ERROR|^SUMMARY|^invariant failed|deadly signal" \

@@ -8,13 +8,13 @@ cd "$(dirname "$0")/.."
 source tools/deps.sh
 install_packages "${BUILD_PACKAGES[@]}" valgrind
 
-configure_and_build build -DNIMBAL_BUILD_EXTRAS=ON -- nimbal-startup-probe
+configure_and_build bench nimbal-startup-probe
 
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 QT_QPA_PLATFORM=offscreen valgrind --tool=memcheck --leak-check=full \
     --show-leak-kinds=definite --num-callers=40 --log-file="$log" \
-    ./build/nimbal-startup-probe tool >/dev/null
+    ./build/bench/nimbal-startup-probe tool >/dev/null
 
 grep -E "definitely lost:|ERROR SUMMARY" "$log" | sed 's/^==[0-9]*== *//'
 # A loss record is the program's own when a frame of its stack lies in one

@@ -6,8 +6,8 @@ cd "$(dirname "$0")/.."
 source tools/deps.sh
 install_packages "${BUILD_PACKAGES[@]}" xvfb xauth fonts-noto-cjk
 
-configure_and_build build -DNIMBAL_BUILD_EXTRAS=ON -- nimbal-screenshot
+configure_and_build bench nimbal-screenshot
 mkdir -p docs
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
-    ./build/tools/screenshot/nimbal-screenshot docs/screenshot.png
+    ./build/bench/tools/screenshot/nimbal-screenshot docs/screenshot.png
 echo "wrote docs/screenshot.png"

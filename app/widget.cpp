@@ -252,7 +252,7 @@ void Widget::on_pB_SaveParameter_clicked()
         else
             fields.append(fileField(*controlsFor(*form, param.id).spinBox));
     }
-    const bool saved = ParameterFile::save(fileName, ParameterFile::formatLine(fields));
+    const bool saved = !ParameterFile::save(fileName, ParameterFile::formatLine(fields));
     appendStatus(QString::fromUtf8(saved ? StatusLog::kSavedSuccessfully : StatusLog::kSaveFailed));
 }
 

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QLocale>
 
 #include <csignal>
 
@@ -16,17 +17,6 @@ volatile std::sig_atomic_t stopRequested = 0;
 extern "C" void requestStop(int)
 {
     stopRequested = 1;
-}
-
-// A CSV field: quoted when it holds a comma, a quote or a line end.
-QString csvField(const QString &text)
-{
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')))
-        return text;
-    QString quoted = text;
-    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 void appendValues(QStringList *fields, const ParameterSet *values)
@@ -50,46 +40,74 @@ int BatchRun::run()
     m_wanted = *wanted;
     if (!openLog())
         return ExitStatus::kBadInput;
-    int status = m_session.open();
+    const int status = m_session.open();
     if (status != ExitStatus::kSuccess)
         return status;
 
     stopRequested = 0;
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
+    return finish(loop());
+}
 
-    while (!stopRequested && (m_invocation.count == 0 || m_number < m_invocation.count)) {
+int BatchRun::loop()
+{
+    const int count = m_invocation.count;
+    while (!stopRequested && (count == 0 || m_number < count)) {
         m_console.message(m_session.port(),
                           QStringLiteral("waiting for servo %1").arg(m_number + 1));
         Result result;
         bool found = false;
-        status = waitForServo(&result.before, &found);
+        int status = waitForServo(&result.before, &found);
         if (status != ExitStatus::kSuccess || !found)
-            break;
+            return status;
         ++m_number;
-        status = setUp(&result);
-        if (status != ExitStatus::kSuccess)
-            break;
-        report(result);
-        logResult(result);
-        if (m_invocation.count != 0 && m_number >= m_invocation.count)
-            break;
+        status = finishServo(result);
+        if (status != ExitStatus::kSuccess || (count != 0 && m_number >= count))
+            return status;
         m_console.message(m_session.port(),
                           QStringLiteral("servo %1 done: unplug it").arg(m_number));
         status = waitUntilGone();
         if (status != ExitStatus::kSuccess)
-            break;
+            return status;
     }
+    return ExitStatus::kSuccess;
+}
+
+// Sets the servo up, then logs and reports it, the log row first: a servo
+// whose result was printed is in the log.
+int BatchRun::finishServo(Result result)
+{
+    const int status = setUp(&result);
+    (result.passed ? m_passed : m_failed) += 1;
+    QString reason;
+    if (m_log.isOpen() && !m_log.append(logRow(result), &reason)) {
+        m_console.message(m_invocation.logFile, QStringLiteral("cannot append: %1").arg(reason));
+        report(result);
+        return ExitStatus::kBadInput;
+    }
+    report(result);
+    if (m_console.outputFailed())
+        return ExitStatus::kBadInput;
+    return status;
+}
+
+int BatchRun::finish(int status)
+{
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
-
     m_console.out(QStringLiteral("%1 servos: %2 passed, %3 failed")
                       .arg(m_number)
                       .arg(m_passed)
                       .arg(m_failed));
     if (status != ExitStatus::kSuccess)
         return status;
-    return m_failed == 0 ? ExitStatus::kSuccess : ExitStatus::kDifferent;
+    if (m_failed > 0)
+        return ExitStatus::kDifferent;
+    // Stopped before the servos asked for were done.
+    if (m_invocation.count != 0 && m_number < m_invocation.count)
+        return ExitStatus::kStopped;
+    return ExitStatus::kSuccess;
 }
 
 int BatchRun::waitForServo(ParameterSet *before, bool *found)
@@ -110,16 +128,21 @@ int BatchRun::waitForServo(ParameterSet *before, bool *found)
 int BatchRun::setUp(Result *result)
 {
     const ServoSession::WriteCheck check = m_session.writeAndVerify(m_wanted, true);
-    if (check.written.outcome == ServoClient::Outcome::PortLost)
-        return m_session.failure(check.written, "write");
-    if (check.written.outcome == ServoClient::Outcome::NoAnswer) {
-        result->problems.append(QStringLiteral("no answer to the write request"));
-        return ExitStatus::kSuccess;
+    const char *request = "write";
+    ServoClient::Outcome outcome = check.written.outcome;
+    if (outcome == ServoClient::Outcome::Answered) {
+        request = "read-back";
+        outcome = check.readBack->outcome;
     }
-    if (check.readBack->outcome == ServoClient::Outcome::PortLost)
-        return m_session.failure(*check.readBack, "read");
-    if (check.readBack->outcome == ServoClient::Outcome::NoAnswer) {
-        result->problems.append(QStringLiteral("no answer to the read-back request"));
+    // A servo cut off on the way counts as failed: its setting is unknown.
+    if (outcome == ServoClient::Outcome::PortLost) {
+        result->problems.append(
+            QStringLiteral("port lost during the %1").arg(QLatin1String(request)));
+        return ExitStatus::kPortTrouble;
+    }
+    if (outcome == ServoClient::Outcome::NoAnswer) {
+        result->problems.append(
+            QStringLiteral("no answer to the %1 request").arg(QLatin1String(request)));
         return ExitStatus::kSuccess;
     }
     result->haveAfter = true;
@@ -153,10 +176,10 @@ int BatchRun::waitUntilGone()
 
 void BatchRun::report(const Result &result)
 {
-    (result.passed ? m_passed : m_failed) += 1;
+    // ASCII digits whatever the locale.
     QString line = QStringLiteral("%1 %2 %3")
                        .arg(m_number)
-                       .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")),
+                       .arg(QLocale::c().toString(QTime::currentTime(), QStringLiteral("HH:mm:ss")),
                             result.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
     if (!result.problems.isEmpty())
         line += QLatin1Char(' ') + result.problems.join(QLatin1String("; "));
@@ -167,14 +190,6 @@ bool BatchRun::openLog()
 {
     if (m_invocation.logFile.isEmpty())
         return true;
-    m_log.setFileName(m_invocation.logFile);
-    if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-        m_console.message(m_invocation.logFile,
-                          QStringLiteral("cannot append: %1").arg(m_log.errorString()));
-        return false;
-    }
-    if (m_log.size() > 0)
-        return true;
     QStringList header = {QStringLiteral("time"), QStringLiteral("port"), QStringLiteral("number"),
                           QStringLiteral("result")};
     for (const char *when : {"before", "after"}) {
@@ -182,24 +197,20 @@ bool BatchRun::openLog()
             header.append(
                 QStringLiteral("%1_%2").arg(QLatin1String(when), QLatin1String(param.name)));
     }
-    m_log.write(header.join(QLatin1Char(',')).toUtf8() + '\n');
-    return m_log.flush();
+    QString reason;
+    if (m_log.open(m_invocation.logFile, header, &reason))
+        return true;
+    m_console.message(m_invocation.logFile, QStringLiteral("cannot append: %1").arg(reason));
+    return false;
 }
 
-// One row per servo, written through at once: a batch that is killed keeps
-// every row of the servos it has finished.
-void BatchRun::logResult(const Result &result)
+QStringList BatchRun::logRow(const Result &result) const
 {
-    if (!m_log.isOpen())
-        return;
     const QDateTime now = QDateTime::currentDateTime();
     QStringList fields = {now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate),
-                          csvField(m_session.port()), QString::number(m_number),
+                          BatchLog::field(m_session.port()), QString::number(m_number),
                           result.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL")};
     appendValues(&fields, &result.before);
     appendValues(&fields, result.haveAfter ? &result.after : nullptr);
-    m_log.write(fields.join(QLatin1Char(',')).toUtf8() + '\n');
-    if (!m_log.flush())
-        m_console.message(m_invocation.logFile,
-                          QStringLiteral("cannot append: %1").arg(m_log.errorString()));
+    return fields;
 }

@@ -1,11 +1,11 @@
 #ifndef NIMBAL_BATCHRUN_H
 #define NIMBAL_BATCHRUN_H
 
+#include "batchlog.h"
 #include "invocation.h"
 #include "model/parameterset.h"
 #include "servosession.h"
 
-#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -19,7 +19,8 @@ class Console;
 // before the write are kept, so no servo's original setup is ever lost.
 //
 // SIGINT and SIGTERM end the loop between servos; a servo being set up
-// when one arrives is finished first.
+// when one arrives is finished first. The batch passes (exit 0) only when
+// every servo passed and, with --count N, N servos were done.
 class BatchRun
 {
 public:
@@ -41,18 +42,21 @@ private:
     };
 
     // Each returns an exit status; 0 to go on.
+    int loop();
     int waitForServo(ParameterSet *before, bool *found);
     int setUp(Result *result);
+    int finishServo(Result result);
     int waitUntilGone();
     bool openLog();
-    void logResult(const Result &result);
+    int finish(int status);
     void report(const Result &result);
+    QStringList logRow(const Result &result) const;
 
     const Invocation &m_invocation;
     Console &m_console;
     ServoSession m_session;
     ParameterSet m_wanted;
-    QFile m_log;
+    BatchLog m_log;
     int m_number = 0;
     int m_passed = 0;
     int m_failed = 0;

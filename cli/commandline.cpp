@@ -13,10 +13,12 @@ const char kExitStatus[] = "Exit status:\n"
                            "  0  success\n"
                            "  1  a verification mismatch, or diff found differences; batch: a "
                            "servo failed\n"
-                           "  2  bad usage or a bad input file (nothing is sent), or an output "
-                           "file\n     that cannot be written\n"
+                           "  2  bad usage or a bad input file (nothing is sent), or output that "
+                           "cannot be\n     written (standard output, --out, --log)\n"
                            "  3  the port could not be opened, or was lost during the command\n"
-                           "  4  no answer after all retries\n";
+                           "  4  no answer after all retries\n"
+                           "  5  batch: stopped by a signal before the --count servos were "
+                           "done\n";
 
 // The words of `paragraph` on lines of at most 79 characters, each line
 // indented by `indent` blanks.
@@ -102,6 +104,8 @@ bool take(const OptionInfo &option, const QCommandLineParser &parser, Invocation
         run->*option.numberTarget = number;
         return true;
     }
+    if (value.isEmpty())
+        return refuse(QStringLiteral("a non-empty %1").arg(option.valueName));
     const QStringList choices = option.valueName.split(QLatin1Char('|'));
     if (option.kind == OptionInfo::Kind::Choice && !choices.contains(value))
         return refuse(choices.mid(0, choices.size() - 1).join(QLatin1String(", ")) +
@@ -135,6 +139,9 @@ std::optional<int> parseCommand(const CommandInfo &info, const QStringList &argu
         return CommandLine::usageError(
             console, info.name,
             QStringLiteral("%1: usage: nimbalctl %1 %2").arg(info.name, info.synopsis()));
+    if (run->arguments.contains(QString()))
+        return CommandLine::usageError(console, info.name,
+                                       QStringLiteral("%1: an argument is empty").arg(info.name));
     for (const OptionInfo &option : options) {
         if (parser.isSet(longName(option)) && !take(option, parser, run, console))
             return ExitStatus::kBadInput;

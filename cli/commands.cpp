@@ -115,14 +115,10 @@ int Commands::read(const Invocation &invocation, Console &console)
         return status;
     const ParameterSet shown = asShown(held, session.port(), console);
 
-    if (!invocation.outFile.isEmpty()) {
-        QString reason;
-        if (!ParameterFile::save(invocation.outFile, ParameterFile::lineOf(shown), &reason)) {
-            console.message(invocation.outFile, QStringLiteral("cannot save: %1").arg(reason));
-            return ExitStatus::kBadInput;
-        }
-        return ExitStatus::kSuccess;
-    }
+    if (!invocation.outFile.isEmpty())
+        return ParameterFormat::saveFile(invocation.outFile, shown, console)
+                   ? ExitStatus::kSuccess
+                   : ExitStatus::kBadInput;
     if (invocation.format == QLatin1String("line"))
         console.out(ParameterFile::lineOf(shown));
     else if (invocation.format == QLatin1String("json"))
@@ -148,17 +144,12 @@ int Commands::write(const Invocation &invocation, Console &console)
 int Commands::set(const Invocation &invocation, Console &console)
 {
     std::vector<std::pair<Parameter, int>> changes;
-    for (const QString &assignment : invocation.arguments) {
-        Parameter id;
-        int value = 0;
-        QString error;
-        if (!ParameterFormat::parseAssignment(assignment, &id, &value, &error)) {
-            console.message(QStringLiteral("set"), error);
-            console.message(QStringLiteral("set"),
-                            QStringLiteral("parameters: %1").arg(ParameterFormat::validNames()));
-            return ExitStatus::kBadInput;
-        }
-        changes.emplace_back(id, value);
+    QString error;
+    if (!ParameterFormat::parseAssignments(invocation.arguments, &changes, &error)) {
+        console.message(QStringLiteral("set"), error);
+        console.message(QStringLiteral("set"),
+                        QStringLiteral("parameters: %1").arg(ParameterFormat::validNames()));
+        return ExitStatus::kBadInput;
     }
 
     ServoSession session(invocation, console);

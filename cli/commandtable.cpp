@@ -63,7 +63,7 @@ CommandInfo write()
     c.description = QStringLiteral(
         "Writes the values of the parameter file FILE to the servo and waits for its write "
         "answer, then reads the servo back and compares all fourteen values. A file that is not "
-        "strictly valid (fewer than fourteen fields, a field that is not a decimal integer, a "
+        "strictly valid (other than fourteen fields, a field that is not a decimal integer, a "
         "value outside its range, a switch other than 0 or 1) is refused and nothing is sent.");
     c.options = {OptionInfo::flag(QStringLiteral("no-verify"),
                                   QStringLiteral("Do not read back and compare after the write "
@@ -84,8 +84,9 @@ CommandInfo set()
     c.description = QStringLiteral(
         "Reads the servo, changes the named parameters, writes, and verifies. NAME is the "
         "parameter's name (NeutralPoint) or its caption (\"Neutral Point\"), in any letter case, "
-        "with blanks, '-' and '_' ignored: neutral-point=1520. Switches take on/off, true/false "
-        "or 1/0.");
+        "with blanks, '-' and '_' ignored: neutral-point=1520. Numbers are decimal digits "
+        "only, as in a parameter file; switches take on/off, true/false or 1/0. Each parameter "
+        "may be named once.");
     c.appendix = QStringLiteral("Parameters:\n") + ParameterFormat::parameterList();
     c.servo = CommandInfo::Servo::Always;
     c.minArguments = 1;
@@ -123,7 +124,7 @@ CommandInfo batch()
             "PASS or FAIL, and on failure each field as \"name: wanted X, servo Y\". Then waits "
             "until the servo has stopped answering for %2 ms (unplug it) and starts over. SIGINT "
             "or SIGTERM ends the loop between servos and prints a summary. Exits with 0 when "
-            "every servo passed.")
+            "every servo passed and, with --count, all N were done.")
             .arg(BatchRun::kProbeIntervalMs)
             .arg(BatchRun::kGoneAfterMs);
     c.options = {
@@ -202,10 +203,10 @@ QString CommandInfo::synopsis() const
     QStringList words;
     for (const OptionInfo &option : options) {
         const QString name = option.names.constLast();
-        words.append(QStringLiteral("[%1%2%3]")
-                         .arg(name.size() == 1 ? QLatin1String("-") : QLatin1String("--"), name,
-                              option.valueName.isEmpty() ? QString()
-                                                         : QLatin1Char(' ') + option.valueName));
+        words.append(
+            QStringLiteral("[%1%2%3]")
+                .arg(name.size() == 1 ? QLatin1String("-") : QLatin1String("--"), name,
+                     option.valueName.isEmpty() ? QString() : QLatin1Char(' ') + option.valueName));
     }
     if (!arguments.isEmpty())
         words.append(arguments);

@@ -54,7 +54,7 @@ struct CommandInfo
     QString arguments; // "FILE", "NAME=VALUE..."
     QString summary;
     QString description;
-    QString appendix; // more help after the options, such as a list
+    QString appendix;            // more help after the options, such as a list
     QVector<OptionInfo> options; // its own; the servo options come on top
     Servo servo = Servo::Never;
     int minArguments = 0;

@@ -4,12 +4,14 @@
 #include "commandline.h"
 #include "commandtable.h"
 #include "console.h"
+#include "exitstatus.h"
 #include "nimbalversion.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char *argv[])
 {
+    Console::secureStandardStreams();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("nimbalctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(NIMBAL_VERSION));
@@ -17,8 +19,12 @@ int main(int argc, char *argv[])
     Console console;
     Invocation invocation;
     const QString environmentPort = qEnvironmentVariable("NIMBAL_PORT");
-    if (const std::optional<int> done = CommandLine::parse(QCoreApplication::arguments(),
-                                                           environmentPort, &invocation, console))
-        return *done;
-    return invocation.command->run(invocation, console);
+    std::optional<int> status =
+        CommandLine::parse(QCoreApplication::arguments(), environmentPort, &invocation, console);
+    if (!status) {
+        Console::showQtMessages(invocation.verbose);
+        status = invocation.command->run(invocation, console);
+    }
+    // Output that did not arrive is never a success, nor a difference found.
+    return console.outputFailed() ? ExitStatus::kBadInput : *status;
 }

@@ -15,13 +15,22 @@ QString rangeText(const ParameterInfo &param)
 // A switch's value as a person may write it; nothing for anything else.
 std::optional<int> switchValue(const QString &text)
 {
-    const QString word = text.trimmed().toLower();
+    const QString word = text.toLower();
     if (word == QLatin1String("on") || word == QLatin1String("true") || word == QLatin1String("1"))
         return 1;
     if (word == QLatin1String("off") || word == QLatin1String("false") ||
         word == QLatin1String("0"))
         return 0;
     return std::nullopt;
+}
+
+// A field as it is echoed, in quotes; a long one cut, with its length said.
+QString quoted(const QString &field)
+{
+    constexpr int kShown = 24;
+    if (field.size() <= kShown)
+        return QLatin1Char('"') + field + QLatin1Char('"');
+    return QStringLiteral("\"%1...\" (%2 characters)").arg(field.left(kShown)).arg(field.size());
 }
 
 // "0 to 255", or "0 or 1" for a switch.
@@ -37,6 +46,8 @@ QString allowedValues(const ParameterInfo &param)
 QString ParameterFormat::lineProblemText(const ParameterFile::LineProblem &problem)
 {
     using Kind = ParameterFile::LineProblem::Kind;
+    if (problem.kind == Kind::Empty)
+        return QStringLiteral("is empty");
     if (problem.kind == Kind::FieldCount) {
         const QString count = problem.fieldCount == 1
                                   ? QStringLiteral("1 field")
@@ -44,9 +55,9 @@ QString ParameterFormat::lineProblemText(const ParameterFile::LineProblem &probl
         return QStringLiteral("has %1, not %2").arg(count).arg(kParameterCount);
     }
     const ParameterInfo &param = kParameters[std::size_t(problem.position - 1)];
-    const QString head = QStringLiteral("field %1 (%2) is \"%3\", ")
+    const QString head = QStringLiteral("field %1 (%2) is %3, ")
                              .arg(problem.position)
-                             .arg(QLatin1String(param.caption), problem.value);
+                             .arg(QLatin1String(param.caption), quoted(problem.value));
     if (problem.kind == Kind::NotDecimal)
         return head + QStringLiteral("not a decimal integer (%1)").arg(allowedValues(param));
     if (isSwitch(param.id))
@@ -154,15 +165,36 @@ bool ParameterFormat::parseAssignment(const QString &assignment, Parameter *id, 
         *value = *on;
         return true;
     }
-    bool ok = false;
-    *value = text.trimmed().toInt(&ok, 10);
-    if (!ok || *value < param.minimum || *value > param.maximum) {
+    // The strict rule of parameter files.
+    if (ParameterFile::checkField(param, text, value)) {
         *error = QStringLiteral("%1 takes a whole number from %2 to %3, not '%4'")
                      .arg(QLatin1String(param.caption))
                      .arg(param.minimum)
                      .arg(param.maximum)
                      .arg(text);
         return false;
+    }
+    return true;
+}
+
+bool ParameterFormat::parseAssignments(const QStringList &assignments,
+                                       std::vector<std::pair<Parameter, int>> *changes,
+                                       QString *error)
+{
+    QVector<QString> given(static_cast<int>(kParameterCount));
+    for (const QString &assignment : assignments) {
+        Parameter id;
+        int value = 0;
+        if (!parseAssignment(assignment, &id, &value, error))
+            return false;
+        QString &earlier = given[int(indexOf(id))];
+        if (!earlier.isEmpty()) {
+            *error = QStringLiteral("%1 is given twice: '%2' and '%3'")
+                         .arg(QLatin1String(infoOf(id).caption), earlier, assignment);
+            return false;
+        }
+        earlier = assignment;
+        changes->emplace_back(id, value);
     }
     return true;
 }
@@ -180,4 +212,32 @@ std::optional<ParameterSet> ParameterFormat::loadFile(const QString &fileName, C
     if (!values)
         console.message(fileName, lineProblemText(problem));
     return values;
+}
+
+bool ParameterFormat::saveFile(const QString &fileName, const ParameterSet &values,
+                               Console &console)
+{
+    const std::optional<FileSaver::Problem> problem =
+        ParameterFile::save(fileName, ParameterFile::lineOf(values));
+    if (!problem)
+        return true;
+    using Place = FileSaver::Problem::Place;
+    QString text;
+    switch (problem->place) {
+    case Place::File:
+        text = QStringLiteral("cannot save: %1").arg(problem->reason);
+        break;
+    case Place::Folder:
+        text = QStringLiteral("cannot save in the folder %1: %2")
+                   .arg(problem->folder, problem->reason);
+        break;
+    case Place::NotAFile:
+        text = QStringLiteral("cannot save: not a regular file, a FIFO or a character device");
+        break;
+    case Place::Owner:
+        text = QStringLiteral("cannot save: its owner could not be kept: %1").arg(problem->reason);
+        break;
+    }
+    console.message(fileName, text);
+    return false;
 }

@@ -8,6 +8,8 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 class Console;
 
@@ -33,6 +35,10 @@ public:
     // Parses "NAME=VALUE"; on failure says why in `error`.
     static bool parseAssignment(const QString &assignment, Parameter *id, int *value,
                                 QString *error);
+    // Parses every "NAME=VALUE" in turn; fails when one does, or when two
+    // name the same parameter.
+    static bool parseAssignments(const QStringList &assignments,
+                                 std::vector<std::pair<Parameter, int>> *changes, QString *error);
     // "TorqueGain (Torque Gain) 0..255, ...": every parameter by the names
     // a NAME may be, with its values.
     static QString validNames();
@@ -47,6 +53,10 @@ public:
     // nothing, after one message naming the file, the field's position,
     // its name, the value and what is allowed.
     static std::optional<ParameterSet> loadFile(const QString &fileName, Console &console);
+    // Saves `values` as the line Save Parameter writes; false after one
+    // message naming the file and what stopped it: the file, its folder,
+    // the disk, or an owner that could not be kept.
+    static bool saveFile(const QString &fileName, const ParameterSet &values, Console &console);
 };
 
 #endif

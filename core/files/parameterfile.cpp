@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QTextStream>
 
 namespace ParameterFile {
@@ -21,12 +20,11 @@ QString lineOf(const ParameterSet &values)
     return formatLine(fields);
 }
 
-namespace {
-
-// Checks one field; the problem's kind when it is unfit.
-std::optional<LineProblem::Kind> fieldProblem(const ParameterInfo &param, const QString &field,
-                                              int *value)
+std::optional<LineProblem::Kind> checkField(const ParameterInfo &param, const QString &field,
+                                            int *value)
 {
+    // Digits, and a minus sign so that a negative number is told apart
+    // from text; no plus sign, no blanks, no other base.
     static const QRegularExpression decimal(QStringLiteral("^-?[0-9]+$"));
     if (!decimal.match(field).hasMatch())
         return LineProblem::Kind::NotDecimal;
@@ -37,12 +35,14 @@ std::optional<LineProblem::Kind> fieldProblem(const ParameterInfo &param, const 
     return std::nullopt;
 }
 
-} // namespace
-
 std::optional<ParameterSet> parseLineStrict(const QString &line, LineProblem *problem)
 {
+    if (line.isEmpty()) {
+        *problem = {LineProblem::Kind::Empty, 0, QString(), 0};
+        return std::nullopt;
+    }
     const QStringList fields = line.split(QLatin1Char(','), Qt::KeepEmptyParts);
-    if (fields.size() < int(kParameterCount)) {
+    if (fields.size() != int(kParameterCount)) {
         *problem = {LineProblem::Kind::FieldCount, 0, QString(), int(fields.size())};
         return std::nullopt;
     }
@@ -51,7 +51,7 @@ std::optional<ParameterSet> parseLineStrict(const QString &line, LineProblem *pr
         const int position = int(indexOf(param.id)) + 1;
         const QString &field = fields.at(position - 1);
         int value = 0;
-        if (const auto kind = fieldProblem(param, field, &value)) {
+        if (const auto kind = checkField(param, field, &value)) {
             *problem = {*kind, position, field, int(fields.size())};
             return std::nullopt;
         }
@@ -72,24 +72,9 @@ std::optional<ParameterSet> parseLine(const QString &line)
     return values;
 }
 
-bool save(const QString &fileName, const QString &line, QString *error)
+std::optional<FileSaver::Problem> save(const QString &fileName, const QString &line)
 {
-    QSaveFile file(fileName);
-    const auto fail = [&] {
-        if (error)
-            *error = file.errorString();
-        return false;
-    };
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return fail();
-    QTextStream out(&file);
-    out << line;
-    out.flush();
-    if (out.status() != QTextStream::Ok) {
-        file.cancelWriting();
-        return fail();
-    }
-    return file.commit() || fail();
+    return FileSaver::save(fileName, line.toLocal8Bit());
 }
 
 std::optional<QString> readFirstLine(const QString &fileName, QString *error)

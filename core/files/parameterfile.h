@@ -1,6 +1,7 @@
 #ifndef NIMBAL_PARAMETERFILE_H
 #define NIMBAL_PARAMETERFILE_H
 
+#include "files/filesaver.h"
 #include "model/parameterset.h"
 
 #include <QString>
@@ -30,6 +31,7 @@ struct LineProblem
 {
     enum class Kind
     {
+        Empty,      // the line is empty
         FieldCount, // not fourteen fields: `fieldCount` says how many
         NotDecimal, // a field that is not a decimal integer
         OutOfRange, // a number outside its parameter's range (a switch: not 0 or 1)
@@ -45,17 +47,23 @@ struct LineProblem
 // after the fourteenth are ignored. Values are not clamped.
 std::optional<ParameterSet> parseLine(const QString &line);
 
+// One field of a strict line for `param`: its value, or what is wrong with
+// it (NotDecimal or OutOfRange).
+std::optional<LineProblem::Kind> checkField(const ParameterInfo &param, const QString &field,
+                                            int *value);
+
 // The fourteen values of a line, checked as strictly as a servo deserves:
-// at least fourteen fields, each a decimal integer within its parameter's
-// range, each switch 0 or 1. Fields after the fourteenth are ignored, as the
-// window's loader ignores them. On failure `problem` tells what is wrong
-// with the line or with its first bad field.
+// exactly fourteen fields (more is what a shifted or spliced file looks
+// like), each a decimal integer within its parameter's range, each switch 0
+// or 1. On failure `problem` tells what is wrong with the line or with its
+// first bad field.
 std::optional<ParameterSet> parseLineStrict(const QString &line, LineProblem *problem);
 
-// Writes `line` to `fileName` so that an existing file keeps its old bytes
-// until the new content is complete on disk. False when anything failed,
-// and then `error` (when given) says why.
-bool save(const QString &fileName, const QString &line, QString *error = nullptr);
+// Writes `line` to `fileName`: a regular file keeps its old bytes until the
+// new content is complete on disk, and then keeps its mode and owner; a FIFO
+// or a character device is written through. Nothing when the line is in
+// place, otherwise what went wrong and where.
+std::optional<FileSaver::Problem> save(const QString &fileName, const QString &line);
 
 // The first line of `fileName` without its line end, at most
 // kMaximumLineLength characters; nothing when the file does not open, and

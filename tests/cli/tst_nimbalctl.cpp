@@ -17,9 +17,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <functional>
 #include <grp.h>
+#include <memory>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -38,8 +41,16 @@ struct Run
 // Reacts to a whole line the program writes on standard error.
 using LineHandler = std::function<void(const QString &line, QProcess &process)>;
 
-Run runProgram(const QString &program, const QStringList &arguments,
-               const LineHandler &onErrorLine = {})
+// How the program is started, beyond its arguments.
+struct Launch
+{
+    LineHandler onErrorLine;
+    QStringList environment;    // "NAME=VALUE" added to the test's own
+    QString standardOutputFile; // instead of a pipe to the test
+    int standardOutput = -1;    // a descriptor the program gets as its stdout
+};
+
+Run runProgram(const QString &program, const QStringList &arguments, const Launch &launch = {})
 {
     QProcess process;
     Run run;
@@ -52,16 +63,34 @@ Run runProgram(const QString &program, const QStringList &arguments,
         while ((end = pending.indexOf(QLatin1Char('\n'))) >= 0) {
             const QString line = pending.left(end);
             pending.remove(0, end + 1);
-            if (onErrorLine)
-                onErrorLine(line, process);
+            if (launch.onErrorLine)
+                launch.onErrorLine(line, process);
         }
     });
     QEventLoop loop;
     QObject::connect(&process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), &loop,
                      &QEventLoop::quit);
     QTimer::singleShot(kProcessLimitMs, &loop, &QEventLoop::quit);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &setting : launch.environment)
+        environment.insert(setting.section(QLatin1Char('='), 0, 0),
+                           setting.section(QLatin1Char('='), 1));
+    process.setProcessEnvironment(environment);
+    if (!launch.standardOutputFile.isEmpty())
+        process.setStandardOutputFile(launch.standardOutputFile);
+    // The child inherits this process's stdout, for the moment it is made.
+    const int saved = launch.standardOutput >= 0 ? ::dup(1) : -1;
+    if (saved >= 0) {
+        process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+        ::dup2(launch.standardOutput, 1);
+    }
     process.start(program, arguments);
-    if (!process.waitForStarted())
+    const bool started = process.waitForStarted();
+    if (saved >= 0) {
+        ::dup2(saved, 1);
+        ::close(saved);
+    }
+    if (!started)
         return run;
     loop.exec();
     if (process.state() != QProcess::NotRunning) {
@@ -76,9 +105,9 @@ Run runProgram(const QString &program, const QStringList &arguments,
     return run;
 }
 
-Run nimbalctl(const QStringList &arguments, const LineHandler &onErrorLine = {})
+Run nimbalctl(const QStringList &arguments, const Launch &launch = {})
 {
-    return runProgram(QStringLiteral(NIMBALCTL), arguments, onErrorLine);
+    return runProgram(QStringLiteral(NIMBALCTL), arguments, launch);
 }
 
 // Lets the servo take in whatever is still on its way to it.
@@ -106,12 +135,71 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
     return path;
 }
 
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<cannot read>");
+}
+
 QByteArray readRequest()
 {
     return Reference::bytes("55 00 00 00 00 00 00 00 00 F4 01 C4 09 00 00 00 DC 05 A3 AA");
 }
 
 using ParameterFile::lineOf;
+
+bool isRoot()
+{
+    return ::geteuid() == 0;
+}
+
+// A file system mounted here for the length of a test: a small disk that
+// fills up, or a file bound over another so that it cannot be replaced.
+// Needs root; isMounted() is false otherwise.
+class Mount
+{
+public:
+    Mount(const QStringList &arguments, const QString &target) : m_target(target)
+    {
+        if (isRoot())
+            m_mounted =
+                QProcess::execute(QStringLiteral("mount"), arguments + QStringList{target}) == 0;
+    }
+    ~Mount()
+    {
+        if (m_mounted)
+            QProcess::execute(QStringLiteral("umount"), {m_target});
+    }
+    bool isMounted() const { return m_mounted; }
+
+private:
+    QString m_target;
+    bool m_mounted = false;
+};
+
+// Fills the disk that holds `folder` up to its last bytes.
+void fill(const QString &folder)
+{
+    QFile filler(folder + QStringLiteral("/filler"));
+    if (filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        const QByteArray block(512, 'x');
+        while (filler.write(block) == block.size()) {
+        }
+        while (filler.write("x", 1) == 1) {
+        }
+    }
+}
+
+// Every line on standard error is nimbalctl's own.
+bool onlyOwnLines(const QString &err)
+{
+    const QStringList lines = err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &line : lines) {
+        if (!line.startsWith(QLatin1String("nimbalctl: ")))
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -142,7 +230,11 @@ private slots:
     void readShowsOutOfRangeValuesAsTheWindowWould();
     void writeVerifies_data();
     void writeVerifies();
+    void storedValueDifferingIsAMismatch_data();
     void storedValueDifferingIsAMismatch();
+    void setStartsFromTheValuesAsShown();
+    void timeoutAndRetriesAreHonoured_data();
+    void timeoutAndRetriesAreHonoured();
     void strictlyInvalidFileSendsNothing_data();
     void strictlyInvalidFileSendsNothing();
     void setChangesNamedParameters();
@@ -155,7 +247,20 @@ private slots:
     void verboseTracesFrames();
     void portsListsAsJson();
     void batchSetsUpServoAfterServo();
-    void batchEndsOnSigtermWithASummary();
+    void batchExitStatus_data();
+    void batchExitStatus();
+    void failedOutputIsNeverSuccess_data();
+    void failedOutputIsNeverSuccess();
+    void outNeverReplacesANonFile_data();
+    void outNeverReplacesANonFile();
+    void outKeepsOwnerModeAndSaysWhy_data();
+    void outKeepsOwnerModeAndSaysWhy();
+    void batchLogRowsWholeOrAbsent_data();
+    void batchLogRowsWholeOrAbsent();
+    void unusualStandardStreams_data();
+    void unusualStandardStreams();
+    void asciiDigitsInEveryLocale_data();
+    void asciiDigitsInEveryLocale();
 
 private:
     QTemporaryDir m_dir;
@@ -192,6 +297,12 @@ void NimbalctlTest::usage_data()
                                  << "--timeout takes a whole number";
     QTest::newRow("write without a file") << QStringList{"write", "-p", "x"} << 2 << "^$"
                                           << "usage: nimbalctl write";
+    QTest::newRow("empty file name") << QStringList{"write", "-p", "x", ""} << 2 << "^$"
+                                     << "^nimbalctl: write: an argument is empty\n";
+    QTest::newRow("empty --out") << QStringList{"read", "-p", "x", "--out", ""} << 2 << "^$"
+                                 << "read: --out takes a non-empty FILE, not ''";
+    QTest::newRow("empty --log") << QStringList{"batch", "-p", "x", "--log", "", "f"} << 2 << "^$"
+                                 << "batch: --log takes a non-empty CSV, not ''";
     QTest::newRow("help") << QStringList{"--help"} << 0
                           << "(?s)ports.*read.*write.*set.*diff.*batch.*NIMBAL_PORT.*"
                              "0  success.*1  a verification mismatch.*2  bad usage.*"
@@ -227,8 +338,8 @@ void NimbalctlTest::helpAndManualPageAgree_data()
     QTest::addColumn<QString>("command");
     // Every command the help lists.
     const Run run = nimbalctl({QStringLiteral("--help")});
-    const QString commands = run.out.section(QStringLiteral("\nCommands:\n"), 1)
-                                 .section(QStringLiteral("\n\n"), 0, 0);
+    const QString commands =
+        run.out.section(QStringLiteral("\nCommands:\n"), 1).section(QStringLiteral("\n\n"), 0, 0);
     const QRegularExpression name(QStringLiteral("^  ([a-z]+)"),
                                   QRegularExpression::MultilineOption);
     auto names = name.globalMatch(commands);
@@ -268,7 +379,7 @@ void NimbalctlTest::helpAndManualPageAgree()
         QVERIFY(manual.contains(QStringLiteral(".B %1\n").arg(statuses.next().captured(1))));
         ++statusCount;
     }
-    QCOMPARE(statusCount, 5);
+    QCOMPARE(statusCount, 6);
 }
 
 void NimbalctlTest::readFormats_data()
@@ -377,17 +488,83 @@ void NimbalctlTest::writeVerifies()
     QCOMPARE(m_servo->receivedBytes(), expected);
 }
 
+void NimbalctlTest::storedValueDifferingIsAMismatch_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<QString>("difference");
+    // The first field, one in the middle, and the last.
+    QTest::newRow("Torque Gain") << int(Parameter::TorqueGain) << 41
+                                 << "Torque Gain: wanted 40, servo 41";
+    QTest::newRow("Neutral Point")
+        << int(Parameter::NeutralPoint) << 1500 << "Neutral Point: wanted 1520, servo 1500";
+    QTest::newRow("LOCK Protection")
+        << int(Parameter::LOCKProtection) << 1 << "LOCK Protection: wanted off, servo on";
+}
+
 void NimbalctlTest::storedValueDifferingIsAMismatch()
 {
-    m_servo->forceStoredValue(Parameter::NeutralPoint, 1500);
+    QFETCH(int, field);
+    QFETCH(int, stored);
+    QFETCH(QString, difference);
+    m_servo->forceStoredValue(Parameter(field), stored);
     const QString file =
         writeFile(m_dir, QStringLiteral("wanted.txt"), lineOf(wanted()).toLatin1());
     const Run run = nimbalctl({QStringLiteral("write"), QStringLiteral("-p"), m_port, file});
     VERIFY_RUN(run, 1);
-    QCOMPARE(run.out, QStringLiteral("Neutral Point: wanted 1520, servo 1500\n"));
+    QCOMPARE(run.out, difference + QLatin1Char('\n'));
     QVERIFY2(run.err.contains(m_port + QStringLiteral(": verification failed: 1 of 14 values "
                                                       "differ")),
              qPrintable(run.err));
+}
+
+// A servo that holds a value outside its range gets it back as the window
+// would write it after Read: at the nearer end of the range.
+void NimbalctlTest::setStartsFromTheValuesAsShown()
+{
+    ParameterSet held = ServoSimulator::startValues();
+    held.setValue(Parameter::Sensitivity, 200);
+    m_servo->setValues(held);
+    const Run run = nimbalctl(
+        {QStringLiteral("set"), QStringLiteral("-p"), m_port, QStringLiteral("TorqueGain=7")});
+    VERIFY_RUN(run, 0);
+    QCOMPARE(m_servo->values().value(Parameter::Sensitivity), 50);
+    QCOMPARE(m_servo->values().value(Parameter::TorqueGain), 7);
+}
+
+void NimbalctlTest::timeoutAndRetriesAreHonoured_data()
+{
+    QTest::addColumn<QString>("timeout");
+    QTest::addColumn<QString>("retries");
+    QTest::addColumn<int>("answerDelay"); // -1: never
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("requests");
+
+    QTest::newRow("answer later than the timeout") << "100"
+                                                   << "0" << 400 << 4 << 1;
+    QTest::newRow("answer within a long timeout") << "1500"
+                                                  << "0" << 400 << 0 << 1;
+    QTest::newRow("no retry") << "60"
+                              << "0" << -1 << 4 << 1;
+    QTest::newRow("four retries") << "60"
+                                  << "4" << -1 << 4 << 5;
+}
+
+void NimbalctlTest::timeoutAndRetriesAreHonoured()
+{
+    QFETCH(QString, timeout);
+    QFETCH(QString, retries);
+    QFETCH(int, answerDelay);
+    QFETCH(int, exitCode);
+    QFETCH(int, requests);
+    m_servo->setSilent(answerDelay < 0);
+    m_servo->setAnswerDelay(qMax(0, answerDelay));
+    const Run run =
+        nimbalctl({QStringLiteral("read"), QStringLiteral("-p"), m_port,
+                   QStringLiteral("--timeout"), timeout, QStringLiteral("--retries"), retries});
+    VERIFY_RUN(run, exitCode);
+    drain();
+    QCOMPARE(m_servo->requestsSeen(), requests);
 }
 
 void NimbalctlTest::strictlyInvalidFileSendsNothing_data()
@@ -397,7 +574,7 @@ void NimbalctlTest::strictlyInvalidFileSendsNothing_data()
 
     QTest::newRow("thirteen fields")
         << QByteArray("0,0,0,0,500,2500,0,1500,0,0,0,0,0") << "has 13 fields, not 14";
-    QTest::newRow("empty file") << QByteArray() << "has 1 field, not 14";
+    QTest::newRow("empty file") << QByteArray() << "is empty";
     QTest::newRow("not decimal")
         << QByteArray("0,0,0x1F,0,500,2500,0,1500,0,0,0,0,0,0")
         << "field 3 (Integral Gain) is \"0x1F\", not a decimal integer (0 to 255)";
@@ -410,6 +587,26 @@ void NimbalctlTest::strictlyInvalidFileSendsNothing_data()
                                  << "field 2 (Brake Gain) is \"-1\", outside 0 to 255";
     QTest::newRow("switch 2") << QByteArray("0,0,0,0,500,2500,0,1500,0,0,0,0,2,0")
                               << "field 13 (Soft Start) is \"2\", not 0 or 1";
+    // What a shifted or spliced file looks like.
+    QTest::newRow("fifteen fields")
+        << QByteArray("0,0,0,0,500,2500,0,1500,0,0,0,0,0,0,0") << "has 15 fields, not 14";
+    QTest::newRow("plus sign") << QByteArray("+5,0,0,0,500,2500,0,1500,0,0,0,0,0,0")
+                               << "field 1 (Torque Gain) is \"+5\", not a decimal integer (0 to "
+                                  "255)";
+    // Echoed safely: escaped, and a long field cut.
+    QTest::newRow("escape sequence")
+        << QByteArray("0,0,0,0,500,2500,0,\x1b[2J,0,0,0,0,0,0")
+        << "field 8 (Neutral Point) is \"\\x1B[2J\", not a decimal integer (500 to 2500)";
+    QTest::newRow("NUL") << QByteArray("0,0,0,0,500,2500,0,15\0"
+                                       "00,0,0,0,0,0,0",
+                                       35)
+                         << "field 8 (Neutral Point) is \"15\\x0000\", not a decimal integer "
+                            "(500 to 2500)";
+    QTest::newRow("64 KB field")
+        << QByteArray("0,") + QByteArray(60000, '7') +
+               QByteArray(",0,0,500,2500,0,1500,0,0,0,0,0,0")
+        << "field 2 (Brake Gain) is \"777777777777777777777777...\" (60000 characters), outside "
+           "0 to 255";
 }
 
 void NimbalctlTest::strictlyInvalidFileSendsNothing()
@@ -446,7 +643,7 @@ void NimbalctlTest::setChangesNamedParameters()
 
 void NimbalctlTest::setRefusesBadNamesAndValues_data()
 {
-    QTest::addColumn<QString>("assignment");
+    QTest::addColumn<QString>("assignment"); // several are parted by '|'
     QTest::addColumn<QString>("message");
     QTest::newRow("unknown name") << "Speed=3"
                                   << "no parameter is called 'Speed'";
@@ -456,13 +653,25 @@ void NimbalctlTest::setRefusesBadNamesAndValues_data()
                                   << "MAX Duty takes a whole number from 0 to 399, not '400'";
     QTest::newRow("switch word") << "SoftStart=maybe"
                                  << "Soft Start takes on/off, true/false or 1/0, not 'maybe'";
+    // The strictness of parameter files.
+    QTest::newRow("plus sign") << "TorqueGain=+9"
+                               << "Torque Gain takes a whole number from 0 to 255, not '+9'";
+    QTest::newRow("blank") << "TorqueGain= 7"
+                           << "Torque Gain takes a whole number from 0 to 255, not ' 7'";
+    QTest::newRow("a name twice") << "TorqueGain=5|TorqueGain=6"
+                                  << "Torque Gain is given twice: 'TorqueGain=5' and "
+                                     "'TorqueGain=6'";
+    QTest::newRow("two names of one parameter")
+        << "neutral-point=1500|NeutralPoint=1600"
+        << "Neutral Point is given twice: 'neutral-point=1500' and 'NeutralPoint=1600'";
 }
 
 void NimbalctlTest::setRefusesBadNamesAndValues()
 {
     QFETCH(QString, assignment);
     QFETCH(QString, message);
-    const Run run = nimbalctl({QStringLiteral("set"), QStringLiteral("-p"), m_port, assignment});
+    const Run run = nimbalctl(QStringList{QStringLiteral("set"), QStringLiteral("-p"), m_port} +
+                              assignment.split(QLatin1Char('|')));
     VERIFY_RUN(run, 2);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QVERIFY2(run.err.contains(QStringLiteral("NeutralPoint (Neutral Point) 500..2500")),
@@ -612,12 +821,13 @@ void NimbalctlTest::batchSetsUpServoAfterServo()
     }
     m_servo->setSilent(true);
     int plugged = 0;
+    QList<int> rowsWhenDone;
     const QRegularExpression waiting(QStringLiteral(": waiting for servo (\\d)$"));
     const QRegularExpression done(QStringLiteral(": servo (\\d) done: unplug it$"));
     const Run run =
         nimbalctl({QStringLiteral("batch"), QStringLiteral("-p"), m_port, QStringLiteral("--log"),
                    log, QStringLiteral("--count"), QStringLiteral("3"), file},
-                  [&](const QString &line, QProcess &) {
+                  {[&](const QString &line, QProcess &) {
                       if (waiting.match(line).hasMatch()) {
                           m_servo->clearForcedValues();
                           if (plugged == 1)
@@ -626,10 +836,13 @@ void NimbalctlTest::batchSetsUpServoAfterServo()
                           m_servo->setSilent(false);
                       } else if (done.match(line).hasMatch()) {
                           m_servo->setSilent(true);
+                          // The servo's row is in the file by now.
+                          rowsWhenDone.append(int(readAll(log).count('\n')));
                       }
-                  });
+                  }});
     VERIFY_RUN(run, 1);
     QCOMPARE(plugged, 3);
+    QCOMPARE(rowsWhenDone, (QList<int>{2, 3}));
 
     const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 4);
@@ -670,18 +883,359 @@ void NimbalctlTest::batchSetsUpServoAfterServo()
     }
 }
 
-void NimbalctlTest::batchEndsOnSigtermWithASummary()
+void NimbalctlTest::batchExitStatus_data()
 {
-    m_servo->setSilent(true);
+    QTest::addColumn<QString>("count"); // empty: until stopped
+    QTest::addColumn<int>("stopAfter"); // servos set up before SIGTERM; -1: the port goes
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("summary");
+
+    QTest::newRow("no count, stopped before any")
+        << QString() << 0 << 0 << "0 servos: 0 passed, 0 failed";
+    QTest::newRow("no count, stopped after one")
+        << QString() << 1 << 0 << "1 servos: 1 passed, 0 failed";
+    QTest::newRow("count 3, stopped before any") << "3" << 0 << 5 << "0 servos: 0 passed, 0 failed";
+    QTest::newRow("count 3, stopped after one") << "3" << 1 << 5 << "1 servos: 1 passed, 0 failed";
+    QTest::newRow("port lost during the write") << "3" << -1 << 3 << "1 servos: 0 passed, 1 failed";
+}
+
+// The summary comes last, and the status says whether the batch did all it
+// was asked.
+void NimbalctlTest::batchExitStatus()
+{
+    QFETCH(QString, count);
+    QFETCH(int, stopAfter);
+    QFETCH(int, exitCode);
+    QFETCH(QString, summary);
     const QString file =
         writeFile(m_dir, QStringLiteral("wanted.txt"), lineOf(wanted()).toLatin1());
-    const Run run = nimbalctl({QStringLiteral("batch"), QStringLiteral("-p"), m_port, file},
-                              [](const QString &line, QProcess &process) {
-                                  if (line.endsWith(QLatin1String(": waiting for servo 1")))
+    if (stopAfter < 0) {
+        connect(m_servo.get(), &ServoSimulator::requestReceived, m_servo.get(),
+                [this](const QByteArray &request) {
+                    if (request.at(ParameterFrame::kFlagsOffset) & ParameterFrame::kWriteRequestBit)
+                        m_servo->vanish();
+                });
+    }
+    QStringList arguments = {QStringLiteral("batch"), QStringLiteral("-p"), m_port, file};
+    if (!count.isEmpty())
+        arguments << QStringLiteral("--count") << count;
+    // Servo after servo is plugged in, until the one before which the
+    // batch is stopped.
+    m_servo->setSilent(true);
+    const QRegularExpression waiting(QStringLiteral(": waiting for servo (\\d)$"));
+    const Run run = nimbalctl(arguments, {[&](const QString &line, QProcess &process) {
+                                  const QRegularExpressionMatch match = waiting.match(line);
+                                  if (match.hasMatch() && stopAfter >= 0 &&
+                                      match.captured(1).toInt() > stopAfter)
                                       process.terminate();
-                              });
+                                  else if (match.hasMatch())
+                                      m_servo->setSilent(false);
+                                  else if (line.endsWith(QLatin1String(": unplug it")))
+                                      m_servo->setSilent(true);
+                              }});
+    VERIFY_RUN(run, exitCode);
+    QVERIFY2(run.out.endsWith(summary + QLatin1Char('\n')), qPrintable(run.out));
+    if (stopAfter < 0)
+        QVERIFY2(run.out.contains(QLatin1String(" FAIL port lost during the write")),
+                 qPrintable(run.out));
+}
+
+void NimbalctlTest::failedOutputIsNeverSuccess_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // with PORT, A, B (two files) and LOG
+    QTest::addColumn<bool>("closedPipe");       // else /dev/full
+    QTest::addColumn<QString>("message");
+
+    const QString full = QStringLiteral("standard output: No space left on device");
+    QTest::newRow("read") << QStringList{"read", "-p", "PORT", "--format", "line"} << false << full;
+    QTest::newRow("ports") << QStringList{"ports"} << false << full;
+    QTest::newRow("help") << QStringList{"help"} << false << full;
+    QTest::newRow("diff with differences, never 1")
+        << QStringList{"diff", "A", "B"} << false << full;
+    const QString pipe = QStringLiteral("standard output: Broken pipe");
+    QTest::newRow("read into a closed pipe") << QStringList{"read", "-p", "PORT"} << true << pipe;
+    QTest::newRow("batch into a closed pipe, logged")
+        << QStringList{"batch", "-p", "PORT", "--count", "1", "--log", "LOG", "A"} << true << pipe;
+}
+
+void NimbalctlTest::failedOutputIsNeverSuccess()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, closedPipe);
+    QFETCH(QString, message);
+    const QString log = m_dir.filePath(QStringLiteral("log.csv"));
+    arguments.replaceInStrings(QRegularExpression(QStringLiteral("^PORT$")), m_port);
+    arguments.replaceInStrings(QRegularExpression(QStringLiteral("^LOG$")), log);
+    arguments.replaceInStrings(
+        QRegularExpression(QStringLiteral("^A$")),
+        writeFile(m_dir, QStringLiteral("a.txt"), lineOf(wanted()).toLatin1()));
+    arguments.replaceInStrings(
+        QRegularExpression(QStringLiteral("^B$")),
+        writeFile(m_dir, QStringLiteral("b.txt"), lineOf(ParameterSet::startValues()).toLatin1()));
+
+    Launch launch;
+    int pipe[2] = {-1, -1};
+    if (closedPipe) {
+        QVERIFY(::pipe(pipe) == 0);
+        ::close(pipe[0]); // the reader has gone
+        launch.standardOutput = pipe[1];
+    } else {
+        launch.standardOutputFile = QStringLiteral("/dev/full");
+    }
+    const Run run = nimbalctl(arguments, launch);
+    if (pipe[1] >= 0)
+        ::close(pipe[1]);
+    VERIFY_RUN(run, 2);
+    QVERIFY2(run.err.contains(QLatin1String("nimbalctl: ") + message + QLatin1Char('\n')),
+             qPrintable(run.err));
+    // A servo set up is logged, whatever became of its result line.
+    if (arguments.contains(log))
+        QCOMPARE(readAll(log).count('\n'), 2);
+}
+
+void NimbalctlTest::outNeverReplacesANonFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("FIFO, written through") << "fifo" << 0 << QString();
+    QTest::newRow("character device, written through") << "device" << 0 << QString();
+    QTest::newRow("/dev/stdout, written through") << "stdout" << 0 << QString();
+    QTest::newRow("/dev/full") << "full" << 2 << "cannot save: No space left on device";
+    QTest::newRow("folder, refused")
+        << "folder" << 2 << "cannot save: not a regular file, a FIFO or a character device";
+}
+
+void NimbalctlTest::outNeverReplacesANonFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    const QByteArray line = lineOf(ServoSimulator::startValues()).toLatin1();
+    QString target = m_dir.filePath(kind);
+    const QByteArray native = QFile::encodeName(target);
+    int reader = -1;
+    if (kind == QLatin1String("fifo")) {
+        QVERIFY(::mkfifo(native.constData(), 0600) == 0);
+        reader = ::open(native.constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+    } else if (kind == QLatin1String("device")) {
+        if (!isRoot())
+            QSKIP("needs root to make a device node");
+        // A node of the null device, of this test's own.
+        QVERIFY(::mknod(native.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0);
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir(m_dir.path()).mkdir(kind));
+    } else {
+        target = QStringLiteral("/dev/") + kind;
+    }
+    struct stat before = {};
+    QVERIFY(::stat(QFile::encodeName(target).constData(), &before) == 0);
+
+    const Run run = nimbalctl(
+        {QStringLiteral("read"), QStringLiteral("-p"), m_port, QStringLiteral("--out"), target});
+    VERIFY_RUN(run, exitCode);
+    if (!message.isEmpty())
+        QCOMPARE(run.err, QStringLiteral("nimbalctl: %1: %2\n").arg(target, message));
+    struct stat after = {};
+    QVERIFY(::stat(QFile::encodeName(target).constData(), &after) == 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mode, before.st_mode);
+    if (reader >= 0) {
+        char got[128] = {};
+        QCOMPARE(::read(reader, got, sizeof got), ssize_t(line.size()));
+        QCOMPARE(QByteArray(got), line);
+        ::close(reader);
+    }
+    if (kind == QLatin1String("stdout"))
+        QCOMPARE(run.out.toLatin1(), line);
+}
+
+void NimbalctlTest::outKeepsOwnerModeAndSaysWhy_data()
+{
+    QTest::addColumn<QString>("trouble");
+    QTest::addColumn<QString>("message"); // empty: saved
+    QTest::newRow("mode 640 kept") << "mode" << QString();
+    QTest::newRow("another user's file keeps its owner") << "owner" << QString();
+    QTest::newRow("read-only folder") << "folder"
+                                      << "cannot save in the folder DIR: Permission denied";
+    QTest::newRow("full disk") << "disk"
+                               << "cannot save: No space left on device";
+    QTest::newRow("the file cannot be replaced at the last step")
+        << "busy"
+        << "cannot save: Device or resource busy";
+}
+
+// The file is replaced whole with its mode and owner, or not at all, and
+// the message names what stopped it.
+void NimbalctlTest::outKeepsOwnerModeAndSaysWhy()
+{
+    QFETCH(QString, trouble);
+    QFETCH(QString, message);
+    if (trouble != QLatin1String("mode") && !isRoot())
+        QSKIP("needs root to own files for others, mount a disk or change user");
+    const QString folder = m_dir.filePath(QStringLiteral("folder"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString file = folder + QStringLiteral("/servo.txt");
+    const QByteArray old = "old bytes";
+    QVERIFY(!writeFile(m_dir, QStringLiteral("folder/servo.txt"), old).isEmpty());
+    const QByteArray native = QFile::encodeName(file);
+    QVERIFY(::chmod(native.constData(), trouble == QLatin1String("mode") ? 0640 : 0666) == 0);
+    std::unique_ptr<Mount> mount;
+    QString program = QStringLiteral(NIMBALCTL);
+    QStringList arguments = {QStringLiteral("read"), QStringLiteral("-p"), m_port,
+                             QStringLiteral("--out"), file};
+    if (trouble == QLatin1String("owner")) {
+        QVERIFY(::chown(native.constData(), 65534, 65534) == 0);
+        QVERIFY(::chmod(native.constData(), 0600) == 0);
+    } else if (trouble == QLatin1String("folder")) {
+        // Run as nobody, who may write the file but not its folder.
+        QVERIFY(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+        QVERIFY(::chmod(QFile::encodeName(m_port).constData(), 0666) == 0);
+        program = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (program.isEmpty())
+            QSKIP("needs setpriv");
+        arguments = QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                QStringLiteral("--clear-groups"), QStringLiteral(NIMBALCTL)} +
+                    arguments;
+    } else if (trouble == QLatin1String("disk")) {
+        QVERIFY(QFile::remove(file));
+        mount = std::make_unique<Mount>(
+            QStringList{QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                        QStringLiteral("size=64k"), QStringLiteral("tmpfs")},
+            folder);
+        if (!mount->isMounted())
+            QSKIP("cannot mount a small disk here");
+        QVERIFY(!writeFile(m_dir, QStringLiteral("folder/servo.txt"), old).isEmpty());
+        fill(folder);
+    } else if (trouble == QLatin1String("busy")) {
+        writeFile(m_dir, QStringLiteral("bound"), old);
+        mount = std::make_unique<Mount>(
+            QStringList{QStringLiteral("--bind"), m_dir.filePath(QStringLiteral("bound"))}, file);
+        if (!mount->isMounted())
+            QSKIP("cannot bind-mount a file here");
+    }
+    struct stat before = {};
+    QVERIFY(::stat(native.constData(), &before) == 0);
+    const QStringList listed = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden);
+
+    const Run run = runProgram(program, arguments);
+    VERIFY_RUN(run, message.isEmpty() ? 0 : 2);
+    struct stat after = {};
+    QVERIFY(::stat(native.constData(), &after) == 0);
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden), listed);
+    if (message.isEmpty()) {
+        QCOMPARE(readAll(file), lineOf(ServoSimulator::startValues()).toLatin1());
+        return;
+    }
+    QCOMPARE(readAll(file), old);
+    QCOMPARE(run.err, QStringLiteral("nimbalctl: %1: %2\n")
+                          .arg(file, QString(message).replace(QLatin1String("DIR"), folder)));
+}
+
+void NimbalctlTest::batchLogRowsWholeOrAbsent_data()
+{
+    QTest::addColumn<QString>("log");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message"); // empty: none
+    QTest::newRow("/dev/full") << "/dev/full" << 2 << "cannot append: No space left on device";
+    QTest::newRow("/dev/null") << "/dev/null" << 0 << QString();
+    QTest::newRow("full disk") << "disk" << 2 << "cannot append: No space left on device";
+}
+
+void NimbalctlTest::batchLogRowsWholeOrAbsent()
+{
+    QFETCH(QString, log);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    std::unique_ptr<Mount> disk;
+    QByteArray earlierRows;
+    if (log == QLatin1String("disk")) {
+        const QString folder = m_dir.filePath(QStringLiteral("disk"));
+        QVERIFY(QDir().mkpath(folder));
+        disk = std::make_unique<Mount>(QStringList{QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                   QStringLiteral("-o"), QStringLiteral("size=64k"),
+                                                   QStringLiteral("tmpfs")},
+                                       folder);
+        if (!disk->isMounted())
+            QSKIP("needs root to mount a small disk");
+        // Rows that end on a page of the disk, so the next needs a new one.
+        earlierRows = QByteArray(4095, 'x') + '\n';
+        log = folder + QStringLiteral("/servos.csv");
+        QVERIFY(!writeFile(m_dir, QStringLiteral("disk/servos.csv"), earlierRows).isEmpty());
+        fill(folder);
+    }
+    const QString file =
+        writeFile(m_dir, QStringLiteral("wanted.txt"), lineOf(wanted()).toLatin1());
+    const Run run =
+        nimbalctl({QStringLiteral("batch"), QStringLiteral("-p"), m_port, QStringLiteral("--count"),
+                   QStringLiteral("1"), QStringLiteral("--log"), log, file});
+    VERIFY_RUN(run, exitCode);
+    QVERIFY2(onlyOwnLines(run.err), qPrintable(run.err));
+    if (!message.isEmpty())
+        QVERIFY2(run.err.contains(QStringLiteral("nimbalctl: %1: %2\n").arg(log, message)),
+                 qPrintable(run.err));
+    if (log == QLatin1String("/dev/full")) {
+        drain();
+        QCOMPARE(m_servo->receivedBytes(), QByteArray());
+    }
+    if (disk) {
+        QCOMPARE(readAll(log), earlierRows);
+        QVERIFY2(run.out.endsWith(QLatin1String(" PASS\n1 servos: 1 passed, 0 failed\n")),
+                 qPrintable(run.out));
+    }
+}
+
+void NimbalctlTest::unusualStandardStreams_data()
+{
+    QTest::addColumn<QString>("closing"); // for the shell's exec
+    QTest::newRow("stdout closed") << ">&-";
+    QTest::newRow("stdout and stderr closed") << ">&- 2>&-";
+    QTest::newRow("all three closed") << "<&- >&- 2>&-";
+}
+
+// As cron or a udev rule may start it: nothing meant for the terminal goes
+// to the port that takes a closed stream's number.
+void NimbalctlTest::unusualStandardStreams()
+{
+    QFETCH(QString, closing);
+    const Run run =
+        runProgram(QStringLiteral("/bin/sh"),
+                   {QStringLiteral("-c"), QStringLiteral("exec %1 \"$0\" \"$@\"").arg(closing),
+                    QStringLiteral(NIMBALCTL), QStringLiteral("read"), QStringLiteral("-p"), m_port,
+                    QStringLiteral("--format"), QStringLiteral("line")});
+    VERIFY_RUN(run, 2);
+    drain();
+    QCOMPARE(m_servo->receivedBytes(), readRequest());
+}
+
+void NimbalctlTest::asciiDigitsInEveryLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::newRow("Persian") << "fa_IR.UTF-8";
+    QTest::newRow("Arabic, Egypt") << "ar_EG.UTF-8";
+}
+
+void NimbalctlTest::asciiDigitsInEveryLocale()
+{
+    QFETCH(QString, locale);
+    const QString file =
+        writeFile(m_dir, QStringLiteral("wanted.txt"), lineOf(wanted()).toLatin1());
+    const Run run =
+        nimbalctl({QStringLiteral("batch"), QStringLiteral("-v"), QStringLiteral("-p"), m_port,
+                   QStringLiteral("--count"), QStringLiteral("1"), file},
+                  {{}, {QStringLiteral("LANG=") + locale, QStringLiteral("LC_ALL=") + locale}});
     VERIFY_RUN(run, 0);
-    QCOMPARE(run.out, QStringLiteral("0 servos: 0 passed, 0 failed\n"));
+    const QRegularExpression result(
+        QStringLiteral("^1 [0-9]{2}:[0-9]{2}:[0-9]{2} PASS\n1 servos: 1 passed, 0 failed\n$"));
+    QVERIFY2(result.match(run.out).hasMatch(), qPrintable(run.out));
+    const QRegularExpression trace(QStringLiteral("^[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} [TR]X "),
+                                   QRegularExpression::MultilineOption);
+    QCOMPARE(run.err.count(trace), 6); // probe, write and read-back, each sent and received
 }
 
 QTEST_GUILESS_MAIN(NimbalctlTest)

@@ -1,0 +1,152 @@
+#include "files/filesaver.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+using Problem = FileSaver::Problem;
+using Place = Problem::Place;
+
+#ifdef Q_OS_UNIX
+
+Problem systemProblem(Place place, int error, const QString &folder = QString())
+{
+    return {place, error, QString::fromLocal8Bit(std::strerror(error)), folder};
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    const char *p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+// Whether the symbolic links from `path` lead through /proc, as /dev/stdout
+// and /dev/fd/N do: such a name stands for an open descriptor, which is
+// written to, never replaced.
+bool namesADescriptor(const QString &path)
+{
+    QFileInfo info(path);
+    for (int hops = 0; info.isSymLink() && hops < 40; ++hops) {
+        const QString target = info.symLinkTarget();
+        if (target.startsWith(QLatin1String("/proc/")))
+            return true;
+        info.setFile(target);
+    }
+    return false;
+}
+
+std::optional<Problem> writeThrough(const QString &path, const QByteArray &bytes)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return systemProblem(Place::File, errno);
+    const bool written = writeAll(fd, bytes);
+    const int error = errno;
+    if (::close(fd) != 0 && written)
+        return systemProblem(Place::File, errno);
+    if (!written)
+        return systemProblem(Place::File, error);
+    return std::nullopt;
+}
+
+// The new file takes the old one's mode and owner; a new name gets the
+// mode the process's umask leaves of 0666.
+std::optional<Problem> takeOver(int fd, const struct stat *old)
+{
+    if (!old) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (::fchmod(fd, 0666 & ~mask) != 0)
+            return systemProblem(Place::File, errno);
+        return std::nullopt;
+    }
+    const uid_t uid = old->st_uid == ::geteuid() ? uid_t(-1) : old->st_uid;
+    const gid_t gid = old->st_gid == ::getegid() ? gid_t(-1) : old->st_gid;
+    if ((uid != uid_t(-1) || gid != gid_t(-1)) && ::fchown(fd, uid, gid) != 0)
+        return systemProblem(Place::Owner, errno);
+    if (::fchmod(fd, old->st_mode & 07777) != 0)
+        return systemProblem(Place::File, errno);
+    return std::nullopt;
+}
+
+std::optional<Problem> replace(const QString &path, const QByteArray &bytes, const struct stat *old)
+{
+    const QFileInfo info(path);
+    const QString folder = info.absolutePath();
+    QByteArray temporary = QFile::encodeName(folder + QLatin1String("/.") + info.fileName() +
+                                             QLatin1String(".XXXXXX"));
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return systemProblem(Place::Folder, errno, folder);
+    std::optional<Problem> problem = takeOver(fd, old);
+    if (!problem && !writeAll(fd, bytes))
+        problem = systemProblem(Place::File, errno);
+    if (!problem && ::fsync(fd) != 0)
+        problem = systemProblem(Place::File, errno);
+    if (::close(fd) != 0 && !problem)
+        problem = systemProblem(Place::File, errno);
+    if (!problem && ::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0) {
+        const int error = errno;
+        // A busy or changed target is the file's doing; the rest, the folder's.
+        problem = error == EBUSY || error == EISDIR || error == ENOTDIR
+                      ? systemProblem(Place::File, error)
+                      : systemProblem(Place::Folder, error, folder);
+    }
+    if (problem)
+        ::unlink(temporary.constData());
+    return problem;
+}
+
+#endif
+
+} // namespace
+
+std::optional<Problem> FileSaver::save(const QString &path, const QByteArray &bytes)
+{
+#ifdef Q_OS_UNIX
+    if (namesADescriptor(path))
+        return writeThrough(path, bytes);
+    // A link is followed, so the file it names is replaced, not the link.
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+    struct stat old = {};
+    if (::stat(QFile::encodeName(target).constData(), &old) != 0) {
+        if (errno != ENOENT)
+            return systemProblem(Place::File, errno);
+        return replace(target, bytes, nullptr);
+    }
+    if (S_ISREG(old.st_mode))
+        return replace(target, bytes, &old);
+    if (S_ISFIFO(old.st_mode) || S_ISCHR(old.st_mode))
+        return writeThrough(target, bytes);
+    return Problem{Place::NotAFile, 0, QString(), QString()};
+#else
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return Problem{Place::File, 0, file.errorString(), QString()};
+    return std::nullopt;
+#endif
+}

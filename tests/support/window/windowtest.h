@@ -10,9 +10,9 @@
 #include <QStringList>
 #include <QTextBrowser>
 
-// What the tests read back from the window and do to it: its controls, the
-// status log and the serial port, found by object name or type as a user of
-// the window would find them.
+// What the tests, the benchmarks and the screenshot tool read back from the
+// window and do to it: its controls, the status log and the serial port,
+// found by object name or type as a user of the window would find them.
 namespace WindowTest {
 
 inline QSpinBox *spinBox(const QWidget &window, const QString &name)
@@ -33,6 +33,11 @@ inline QTextBrowser *statusLog(const QWidget &window)
 inline QSerialPort *serialPort(const QWidget &window)
 {
     return window.findChild<QSerialPort *>();
+}
+
+inline MyComboBox *portList(const QWidget &window)
+{
+    return window.findChild<MyComboBox *>(QStringLiteral("comboBox_Port"));
 }
 
 // The log's lines as shown; an empty log has none.
@@ -65,7 +70,7 @@ inline QStringList logMessages(const QWidget &window)
 // when the port is open afterwards.
 inline bool choosePort(QWidget &window, const QString &path)
 {
-    auto *ports = window.findChild<MyComboBox *>(QStringLiteral("comboBox_Port"));
+    MyComboBox *ports = portList(window);
     QSerialPort *port = serialPort(window);
     if (!ports || !port)
         return false;

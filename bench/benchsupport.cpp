@@ -1,9 +1,8 @@
 #include "benchsupport.h"
 
-#include "serial/mycombobox.h"
+#include "windowtest.h"
 
 #include <QCheckBox>
-#include <QSerialPort>
 #include <QSpinBox>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -250,20 +249,10 @@ QString WindowControls::lastLogLine() const
     return m_log ? m_log->document()->lastBlock().text() : QString();
 }
 
-bool choosePort(QWidget &window, const QString &path)
-{
-    auto *combo = window.findChild<MyComboBox *>(QStringLiteral("comboBox_Port"));
-    auto *port = window.findChild<QSerialPort *>();
-    if (!combo || !port)
-        return false;
-    emit combo->textActivated(path);
-    return port->isOpen();
-}
-
 bool showWindowOn(QWidget &window, const QString &path, QTextStream &out)
 {
     window.show();
-    if (choosePort(window, path))
+    if (WindowTest::choosePort(window, path))
         return true;
     out << "error: " << path << " did not open" << Qt::endl;
     return false;

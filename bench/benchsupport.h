@@ -97,10 +97,6 @@ private:
     bool m_valid = true;
 };
 
-// Chooses `path` in the window's port list, as a user choosing an entry
-// would; true when the port is open afterwards.
-bool choosePort(QWidget &window, const QString &path);
-
 // Shows the window and chooses `path` in its port list; says why not on
 // `out` and returns false when the port does not open.
 bool showWindowOn(QWidget &window, const QString &path, QTextStream &out);

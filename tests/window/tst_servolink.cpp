@@ -66,7 +66,6 @@ private slots:
     void servoRestsWhileNoOneHasThePortOpen();
 
 private:
-    bool openPort(const QString &path);
     void click(const char *button);
     // Sends raw bytes as the servo and waits until the port has read them.
     void sendAndWait(const QByteArray &bytes);
@@ -88,7 +87,7 @@ void ServoLinkTest::init()
     // Connected after the window's own slot, so it runs once the window has
     // taken the bytes in.
     connect(port, &QSerialPort::readyRead, this, [this] { ++readyReads; });
-    QVERIFY(openPort(servo->slavePath()));
+    QVERIFY(WindowTest::choosePort(*window, servo->slavePath()));
     WindowTest::statusLog(*window)->clear();
 }
 
@@ -96,11 +95,6 @@ void ServoLinkTest::cleanup()
 {
     window.reset();
     servo.reset();
-}
-
-bool ServoLinkTest::openPort(const QString &path)
-{
-    return WindowTest::choosePort(*window, path);
 }
 
 void ServoLinkTest::click(const char *button)
@@ -380,7 +374,7 @@ void ServoLinkTest::falseHeaderBeforeRealFrame()
 
 void ServoLinkTest::nothingSentWithoutOpenPort()
 {
-    QVERIFY(!openPort(QStringLiteral("/nonexistent/ttyServo")));
+    QVERIFY(!WindowTest::choosePort(*window, QStringLiteral("/nonexistent/ttyServo")));
     WindowTest::statusLog(*window)->clear();
     const Reference::Values shown = WindowControls::values(*window);
 
@@ -390,7 +384,7 @@ void ServoLinkTest::nothingSentWithoutOpenPort()
     QCOMPARE(WindowControls::values(*window), shown);
 
     // Anything the clicks had written would now stand before this request.
-    QVERIFY(openPort(servo->slavePath()));
+    QVERIFY(WindowTest::choosePort(*window, servo->slavePath()));
     click("pB_ReadParameter");
     QTRY_COMPARE(servo->requestsSeen(), 1);
     QCOMPARE(servo->receivedBytes(), Reference::encode(shown, 0x00));
@@ -427,7 +421,7 @@ void ServoLinkTest::silentServoNeverAnswers()
 
 void ServoLinkTest::servoRestsWhileNoOneHasThePortOpen()
 {
-    QVERIFY(!openPort(QStringLiteral("/nonexistent/ttyServo")));
+    QVERIFY(!WindowTest::choosePort(*window, QStringLiteral("/nonexistent/ttyServo")));
     QTRY_VERIFY(servo->hungUp());
     // A hung-up master is always readable: watching it would wake the
     // simulator once a pass.
@@ -435,7 +429,7 @@ void ServoLinkTest::servoRestsWhileNoOneHasThePortOpen()
     EventPasses::run();
     QCOMPARE(servo->readWakeups(), wakeups);
 
-    QVERIFY(openPort(servo->slavePath()));
+    QVERIFY(WindowTest::choosePort(*window, servo->slavePath()));
     WindowTest::statusLog(*window)->clear();
     click("pB_ReadParameter");
     QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});

@@ -16,6 +16,7 @@
 #include "pseudoterminal.h"
 #include "serial/statuslog.h"
 #include "servosimulator.h"
+#include "windowcontrols.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -190,7 +191,7 @@ private:
         return m_controls.values() == m_servoValues && m_controls.lastLogLine().endsWith(m_reading);
     }
 
-    Bench::WindowControls m_controls;
+    WindowControls m_controls;
     ParameterSet m_servoValues;
     QAbstractButton *m_read;
     QString m_reading;

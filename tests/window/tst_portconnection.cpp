@@ -211,7 +211,7 @@ void TestPortConnection::unpluggedAdapterIsReportedOnceAndClosed()
     QByteArray sent;
     QTRY_COMPARE((sent += pty->readAvailable()).size(), ParameterFrame::kLength);
     QVERIFY(pty->write(readAnswer(44)));
-    QTRY_COMPARE(w.findChild<QSpinBox *>(QStringLiteral("spinBox_TorqueGain"))->value(), 44);
+    QTRY_COMPARE(spinBox(w, Parameter::TorqueGain)->value(), 44);
 }
 
 void TestPortConnection::requestButtonsSendOneFrame_data()
@@ -256,7 +256,7 @@ void TestPortConnection::bytesOfThePreviousPortAreNotJoinedWithTheNext()
     PseudoTerminal first;
     PseudoTerminal second;
     Widget w;
-    auto *torqueGain = w.findChild<QSpinBox *>(QStringLiteral("spinBox_TorqueGain"));
+    QSpinBox *torqueGain = spinBox(w, Parameter::TorqueGain);
     const QString reading = QString::fromUtf8("参数读取成功  Reading successful");
 
     choosePort(w, first.slavePath());

@@ -1,13 +1,7 @@
 #include "benchsupport.h"
 
-#include "serial/mycombobox.h"
+#include "windowtest.h"
 
-#include <QCheckBox>
-#include <QSerialPort>
-#include <QSpinBox>
-#include <QTextBlock>
-#include <QTextBrowser>
-#include <QTextDocument>
 #include <QWidget>
 
 #include <algorithm>
@@ -201,69 +195,10 @@ bool writeAll(int fd, const char *data, size_t size)
 
 // ---- The window ------------------------------------------------------------
 
-WindowControls::WindowControls(QWidget &window)
-{
-    for (const ParameterInfo &param : kParameters) {
-        const std::size_t i = indexOf(param.id);
-        if (isSwitch(param.id)) {
-            m_checkBoxes[i] =
-                window.findChild<QCheckBox *>(QLatin1String("cB_") + QLatin1String(param.name));
-            m_valid = m_valid && m_checkBoxes[i];
-        } else {
-            m_spinBoxes[i] =
-                window.findChild<QSpinBox *>(QLatin1String("spinBox_") + QLatin1String(param.name));
-            m_valid = m_valid && m_spinBoxes[i];
-        }
-    }
-    m_log = window.findChild<QTextBrowser *>(QStringLiteral("textBrowser_StateShow"));
-    m_valid = m_valid && m_log;
-}
-
-void WindowControls::set(const ParameterSet &values) const
-{
-    for (const ParameterInfo &param : kParameters) {
-        const std::size_t i = indexOf(param.id);
-        if (m_checkBoxes[i])
-            m_checkBoxes[i]->setChecked(values.isOn(param.id));
-        else if (m_spinBoxes[i])
-            m_spinBoxes[i]->setValue(values.value(param.id));
-    }
-}
-
-ParameterSet WindowControls::values() const
-{
-    ParameterSet values;
-    for (const ParameterInfo &param : kParameters) {
-        const std::size_t i = indexOf(param.id);
-        int value = -1;
-        if (m_checkBoxes[i])
-            value = m_checkBoxes[i]->isChecked() ? 1 : 0;
-        else if (m_spinBoxes[i])
-            value = m_spinBoxes[i]->value();
-        values.setValue(param.id, value);
-    }
-    return values;
-}
-
-QString WindowControls::lastLogLine() const
-{
-    return m_log ? m_log->document()->lastBlock().text() : QString();
-}
-
-bool choosePort(QWidget &window, const QString &path)
-{
-    auto *combo = window.findChild<MyComboBox *>(QStringLiteral("comboBox_Port"));
-    auto *port = window.findChild<QSerialPort *>();
-    if (!combo || !port)
-        return false;
-    emit combo->textActivated(path);
-    return port->isOpen();
-}
-
 bool showWindowOn(QWidget &window, const QString &path, QTextStream &out)
 {
     window.show();
-    if (choosePort(window, path))
+    if (WindowTest::choosePort(window, path))
         return true;
     out << "error: " << path << " did not open" << Qt::endl;
     return false;

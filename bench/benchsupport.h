@@ -2,23 +2,18 @@
 #define NIMBAL_BENCHSUPPORT_H
 
 // What the benchmarks that drive the real window share: clocks, process
-// figures, a simulated servo in its own process, forked helpers, and the
-// window's controls reached by object name. POSIX only.
-
-#include "model/parameterset.h"
+// figures, a simulated servo in its own process and forked helpers. The
+// window itself they reach through the tests' WindowTest and
+// WindowControls. POSIX only.
 
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
 
-#include <array>
 #include <functional>
 #include <sys/types.h>
 #include <vector>
 
-class QCheckBox;
-class QSpinBox;
-class QTextBrowser;
 class QWidget;
 
 namespace Bench {
@@ -74,32 +69,6 @@ int waitChild(pid_t pid);
 // Writes all of `size` bytes to a non-blocking descriptor, waiting in
 // poll() while it is full. False on error.
 bool writeAll(int fd, const char *data, size_t size);
-
-// The window's fourteen parameter controls and its status log, looked up
-// by object name once: the benchmarks read them inside timed spans.
-class WindowControls
-{
-public:
-    explicit WindowControls(QWidget &window);
-
-    // False when a control or the log is missing.
-    bool isValid() const { return m_valid; }
-    void set(const ParameterSet &values) const;
-    ParameterSet values() const;
-    // The last line of the status log.
-    QString lastLogLine() const;
-    QTextBrowser *log() const { return m_log; }
-
-private:
-    std::array<QSpinBox *, kParameterCount> m_spinBoxes{};
-    std::array<QCheckBox *, kParameterCount> m_checkBoxes{};
-    QTextBrowser *m_log = nullptr;
-    bool m_valid = true;
-};
-
-// Chooses `path` in the window's port list, as a user choosing an entry
-// would; true when the port is open afterwards.
-bool choosePort(QWidget &window, const QString &path);
 
 // Shows the window and chooses `path` in its port list; says why not on
 // `out` and returns false when the port does not open.

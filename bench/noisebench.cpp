@@ -12,6 +12,7 @@
 #include "protocol/parameterframe.h"
 #include "pseudoterminal.h"
 #include "serial/statuslog.h"
+#include "windowcontrols.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -80,7 +81,7 @@ ParameterSet distinctFrom(const ParameterSet &shown)
 // Writes one read answer carrying `values` and waits until the window shows
 // it in every control and logs it. The time it was shown, or 0 if it was
 // not within the limit.
-qint64 deliverAnswer(PseudoTerminal &pty, const Bench::WindowControls &controls,
+qint64 deliverAnswer(PseudoTerminal &pty, const WindowControls &controls,
                      const ParameterSet &values)
 {
     const QString reading = QString::fromUtf8(StatusLog::kReadingSuccessful);
@@ -117,7 +118,7 @@ int main(int argc, char *argv[])
     Widget window;
     if (!Bench::showWindowOn(window, pty.slavePath(), out))
         return 1;
-    const Bench::WindowControls controls(window);
+    const WindowControls controls(window);
     if (!controls.isValid()) {
         out << "error: a control or the status log is missing" << Qt::endl;
         return 1;

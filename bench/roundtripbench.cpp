@@ -13,12 +13,15 @@
 
 #include "app/widget.h"
 #include "benchsupport.h"
+#include "pseudoterminal.h"
 #include "serial/statuslog.h"
 #include "servosimulator.h"
+#include "windowcontrols.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTextStream>
@@ -28,7 +31,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
@@ -77,21 +79,14 @@ class PingPong
 public:
     bool start()
     {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (m_master < 0 || ::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0)
+        if (!m_pty.isOpen() || !m_pty.setBlocking(true))
             return false;
-        char name[128] = {};
-        if (::ptsname_r(m_master, name, sizeof name) != 0)
-            return false;
-        m_slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+        m_slave =
+            ::open(QFile::encodeName(m_pty.slavePath()).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (m_slave < 0)
             return false;
-        termios tio{};
-        ::tcgetattr(m_slave, &tio);
-        ::cfmakeraw(&tio);
-        ::tcsetattr(m_slave, TCSANOW, &tio);
 
-        const int master = m_master;
+        const int master = m_pty.masterFd();
         const int slave = m_slave;
         m_echo = Bench::forkChild([master, slave] {
             ::close(slave);
@@ -102,8 +97,7 @@ public:
                     return 1;
             return 0;
         });
-        ::close(m_master);
-        m_master = -1;
+        m_pty.closeMaster();
         return m_echo > 0;
     }
 
@@ -111,8 +105,6 @@ public:
     {
         if (m_slave >= 0)
             ::close(m_slave);
-        if (m_master >= 0)
-            ::close(m_master);
         if (m_echo > 0)
             Bench::waitChild(m_echo);
     }
@@ -131,7 +123,7 @@ public:
     }
 
 private:
-    int m_master = -1;
+    PseudoTerminal m_pty;
     int m_slave = -1;
     pid_t m_echo = -1;
 };
@@ -199,7 +191,7 @@ private:
         return m_controls.values() == m_servoValues && m_controls.lastLogLine().endsWith(m_reading);
     }
 
-    Bench::WindowControls m_controls;
+    WindowControls m_controls;
     ParameterSet m_servoValues;
     QAbstractButton *m_read;
     QString m_reading;

@@ -1,6 +1,7 @@
 // The frame search on received bytes, without a port: which answers come
 // out of which arrivals, and what stays buffered for the next one.
 
+#include "parametervalues.h"
 #include "protocol/framereceiver.h"
 #include "referenceframe.h"
 
@@ -9,22 +10,21 @@
 
 namespace {
 
+using P = Parameter;
 using Reference::bytes;
 
-Reference::Values servoValues()
+ParameterSet servoValues()
 {
-    Reference::Values v = Reference::startValues();
-    v["TorqueGain"] = 32;
-    v["IntegralGain"] = 16;
-    v["BrakeGain"] = 200;
-    v["MinPulseWidth"] = 900;
-    v["MAXDuty"] = 399;
-    v["NeutralPoint"] = 1520;
-    v["SoftStart"] = 1;
-    return v;
+    return ParameterValues::with(Reference::startValues(), {{P::TorqueGain, 32},
+                                                            {P::IntegralGain, 16},
+                                                            {P::BrakeGain, 200},
+                                                            {P::MinPulseWidth, 900},
+                                                            {P::MAXDuty, 399},
+                                                            {P::NeutralPoint, 1520},
+                                                            {P::SoftStart, 1}});
 }
 
-QByteArray answer(unsigned flags, Reference::Values v = servoValues())
+QByteArray answer(unsigned flags, ParameterSet v = servoValues())
 {
     return Reference::encode(v, flags);
 }
@@ -177,23 +177,23 @@ void FrameReceiverTest::answersPerArrival_data()
         << QByteArrayList{falseFrame + r} << QStringList{read(r)};
     QTest::newRow("only a false header") << QByteArrayList{falseFrame} << QStringList{none};
 
-    Reference::Values v = servoValues();
-    v["MAXDuty"] = 0xAA8F; // byte 14 is 0xAA
+    ParameterSet v = servoValues();
+    v.setValue(P::MAXDuty, 0xAA8F); // byte 14 is 0xAA
     const QByteArray inside14 = answer(0x08, v);
     QTest::newRow("false header 5 bytes before a real frame")
         << QByteArrayList{falseHeaderBefore(inside14, 5) + inside14} << QStringList{read(inside14)};
     v = servoValues();
-    v["NeutralPoint"] = 0x05AA; // byte 16 is 0xAA
+    v.setValue(P::NeutralPoint, 0x05AA); // byte 16 is 0xAA
     const QByteArray inside16 = answer(0x04, v);
     QTest::newRow("false header 3 bytes before a real frame")
         << QByteArrayList{falseHeaderBefore(inside16, 3) + inside16}
         << QStringList{write(inside16)};
     // The real frame's own checksum byte 0xAA is the false trailer.
     v = servoValues();
-    v["TorqueGain"] = 0;
-    v["IntegralGain"] = 0;
+    v.setValue(P::TorqueGain, 0);
+    v.setValue(P::IntegralGain, 0);
     QByteArray tuned = answer(0x08, v);
-    v["TorqueGain"] = (0xAA - uchar(tuned.at(18))) & 0xFF;
+    v.setValue(P::TorqueGain, (0xAA - uchar(tuned.at(18))) & 0xFF);
     tuned = answer(0x08, v);
     QTest::newRow("false header 1 byte before a real frame")
         << QByteArrayList{falseHeaderBefore(tuned, 1) + tuned} << QStringList{read(tuned)};
@@ -208,16 +208,17 @@ void FrameReceiverTest::answersPerArrival_data()
         << QByteArrayList{r + w.left(10), w.mid(10)} << QStringList{read(r), write(w)};
 
     v = servoValues();
-    v["TorqueGain"] = 0;
-    v["IntegralGain"] = 0;
+    v.setValue(P::TorqueGain, 0);
+    v.setValue(P::IntegralGain, 0);
     const QByteArray zeroSum0 = answer(0x08, v);
-    v["TorqueGain"] = 0x100 - uchar(zeroSum0.at(18)); // the sum becomes a multiple of 256
+    // The sum becomes a multiple of 256.
+    v.setValue(P::TorqueGain, 0x100 - uchar(zeroSum0.at(18)));
     const QByteArray wraps = answer(0x08, v);
     QTest::newRow("checksum 0x00") << QByteArrayList{wraps} << QStringList{read(wraps)};
     v = servoValues();
-    v["TorqueGain"] = 0x55;
-    v["IntegralGain"] = 0xAA;
-    v["NeutralPoint"] = 0xAA55;
+    v.setValue(P::TorqueGain, 0x55);
+    v.setValue(P::IntegralGain, 0xAA);
+    v.setValue(P::NeutralPoint, 0xAA55);
     const QByteArray marked = answer(0x08, v);
     QTest::newRow("0x55 and 0xAA in the payload")
         << QByteArrayList{marked} << QStringList{read(marked)};
@@ -240,8 +241,8 @@ void FrameReceiverTest::answersPerArrival()
 
 void FrameReceiverTest::everySplitPointGivesTheSameAnswers()
 {
-    Reference::Values v = servoValues();
-    v["MAXDuty"] = 0xAA8F;
+    ParameterSet v = servoValues();
+    v.setValue(P::MAXDuty, 0xAA8F);
     const QByteArray inside = answer(0x08, v);
     const QByteArray stream = bytes("00 55 AA 13") + falseHeaderBefore(inside, 5) + inside +
                               answer(0x02) + answer(0x04) + bytes("55 55") + answer(0x0C);

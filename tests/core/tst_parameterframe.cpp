@@ -6,9 +6,6 @@
 
 #include <QtTest>
 
-using FrameExamples::fromParameterSet;
-using FrameExamples::toParameterSet;
-
 class ParameterFrameTest : public QObject
 {
     Q_OBJECT
@@ -22,17 +19,16 @@ private slots:
 
 void ParameterFrameTest::requestBytesFromParameterSet()
 {
-    QFETCH(Reference::Values, controls);
+    QFETCH(ParameterSet, controls);
     QFETCH(int, requestKind);
     QFETCH(QByteArray, expected);
 
     const QString expectedText = FrameExamples::requestTextOf(expected);
-    const ParameterSet set = toParameterSet(controls);
     const unsigned kindBits = requestKind == 0 ? 0 : ParameterFrame::kWriteRequestBit;
-    QCOMPARE(ParameterFrame::encode(set, kindBits), expected);
-    QCOMPARE(ParameterFrame::requestText(set, requestKind), expectedText);
+    QCOMPARE(ParameterFrame::encode(controls, kindBits), expected);
+    QCOMPARE(ParameterFrame::requestText(controls, requestKind), expectedText);
     // What the servo reads back out of it.
-    QCOMPARE(fromParameterSet(ParameterFrame::decode(expectedText)), controls);
+    QCOMPARE(ParameterFrame::decode(expectedText), controls);
     QCOMPARE(ParameterFrame::flags(expectedText), unsigned(uchar(expected.at(3))));
 }
 

@@ -25,3 +25,4 @@ probe nimbal-probe-core-window app/widget.h
 probe nimbal-probe-core-widgets QWidget
 probe nimbal-probe-link-window serial/mycombobox.h
 probe nimbal-probe-link-widgets QWidget
+probe nimbal-probe-testcore-window windowtest.h

@@ -85,9 +85,10 @@ void ServoClientTest::writeSendsTheWindowsBytesAndWaitsForTheWriteAnswer()
     QVERIFY(servo.values() == values);
     QVERIFY(reply.values == values);
     QCOMPARE(servo.receivedBytes(),
-             Reference::encode(
-                 FrameExamples::with({{"NeutralPoint", 1520}, {"MAXDuty", 399}, {"SoftStart", 1}}),
-                 Reference::kWriteRequest));
+             Reference::encode(FrameExamples::with({{Parameter::NeutralPoint, 1520},
+                                                    {Parameter::MAXDuty, 399},
+                                                    {Parameter::SoftStart, 1}}),
+                               Reference::kWriteRequest));
 }
 
 void ServoClientTest::answerOfTheOtherKindIsNotTaken()

@@ -24,17 +24,6 @@ namespace {
 
 const char kMissingPort[] = "/dev/nimbal-does-not-exist";
 
-MyComboBox *portList(const Widget &w)
-{
-    return w.findChild<MyComboBox *>(QStringLiteral("comboBox_Port"));
-}
-
-// What the user's choice of an entry amounts to.
-void choose(const Widget &w, const QString &entry)
-{
-    emit portList(w)->textActivated(entry);
-}
-
 // A read answer from the servo carrying `torqueGain` and start values else.
 QByteArray readAnswer(int torqueGain)
 {
@@ -78,8 +67,7 @@ void TestPortConnection::opensWithTheServosLineSettings()
     QSerialPort *port = serialPort(w);
     QVERIFY(!port->isOpen());
 
-    choose(w, pty.slavePath());
-    QVERIFY(port->isOpen());
+    QVERIFY(choosePort(w, pty.slavePath()));
     QCOMPARE(port->openMode(), QIODevice::ReadWrite);
     QVERIFY(pty.slavePath().endsWith(port->portName()));
     QCOMPARE(logMessages(w), QStringList{openedMessage(port->portName())});
@@ -101,9 +89,9 @@ void TestPortConnection::choosingTheOpenPortAgainReopensIt()
     PseudoTerminal pty;
     Widget w;
     QSerialPort *port = serialPort(w);
-    choose(w, pty.slavePath());
+    choosePort(w, pty.slavePath());
     QSignalSpy closing(port, &QIODevice::aboutToClose);
-    choose(w, pty.slavePath());
+    choosePort(w, pty.slavePath());
     QCOMPARE(closing.count(), 1);
     QVERIFY(port->isOpen());
     const QString opened = openedMessage(port->portName());
@@ -123,12 +111,9 @@ void TestPortConnection::failureToOpenLeavesNoPortOpen()
     PseudoTerminal pty;
     Widget w;
     QSerialPort *port = serialPort(w);
-    if (openBefore) {
-        choose(w, pty.slavePath());
-        QVERIFY(port->isOpen());
-    }
-    choose(w, QLatin1String(kMissingPort));
-    QVERIFY(!port->isOpen());
+    if (openBefore)
+        QVERIFY(choosePort(w, pty.slavePath()));
+    QVERIFY(!choosePort(w, QLatin1String(kMissingPort)));
     QCOMPARE(port->portName(), QStringLiteral("nimbal-does-not-exist"));
     QCOMPARE(logMessages(w).size(), openBefore ? 2 : 1);
     QCOMPARE(logMessages(w).last(), failedMessage(QStringLiteral("nimbal-does-not-exist")));
@@ -148,10 +133,10 @@ void TestPortConnection::blankEntryChangesNothing()
     Widget w;
     QSerialPort *port = serialPort(w);
     if (openBefore)
-        choose(w, pty.slavePath());
+        choosePort(w, pty.slavePath());
     const QStringList logBefore = logLines(w);
     QSignalSpy closing(port, &QIODevice::aboutToClose);
-    choose(w, QString());
+    choosePort(w, QString());
     QCOMPARE(port->isOpen(), openBefore);
     QCOMPARE(closing.count(), 0);
     QCOMPARE(logLines(w), logBefore);
@@ -202,8 +187,7 @@ void TestPortConnection::unpluggedAdapterIsReportedOnceAndClosed()
     auto pty = std::make_unique<PseudoTerminal>();
     Widget w;
     QSerialPort *port = serialPort(w);
-    choose(w, pty->slavePath());
-    QVERIFY(port->isOpen());
+    QVERIFY(choosePort(w, pty->slavePath()));
     const QString name = port->portName();
 
     pty->closeMaster();
@@ -220,15 +204,14 @@ void TestPortConnection::unpluggedAdapterIsReportedOnceAndClosed()
 
     // Plugged in again.
     pty = std::make_unique<PseudoTerminal>();
-    choose(w, pty->slavePath());
-    QVERIFY(port->isOpen());
+    QVERIFY(choosePort(w, pty->slavePath()));
     QCOMPARE(logMessages(w).last(), openedMessage(port->portName()));
     QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("pB_ReadParameter")),
                       Qt::LeftButton);
     QByteArray sent;
     QTRY_COMPARE((sent += pty->readAvailable()).size(), ParameterFrame::kLength);
     QVERIFY(pty->write(readAnswer(44)));
-    QTRY_COMPARE(w.findChild<QSpinBox *>(QStringLiteral("spinBox_TorqueGain"))->value(), 44);
+    QTRY_COMPARE(spinBox(w, Parameter::TorqueGain)->value(), 44);
 }
 
 void TestPortConnection::requestButtonsSendOneFrame_data()
@@ -245,7 +228,7 @@ void TestPortConnection::requestButtonsSendOneFrame()
     QFETCH(bool, writeBit);
     PseudoTerminal pty;
     Widget w;
-    choose(w, pty.slavePath());
+    choosePort(w, pty.slavePath());
     const int logged = logLines(w).size();
 
     QTest::mouseClick(w.findChild<QPushButton *>(button), Qt::LeftButton);
@@ -273,16 +256,16 @@ void TestPortConnection::bytesOfThePreviousPortAreNotJoinedWithTheNext()
     PseudoTerminal first;
     PseudoTerminal second;
     Widget w;
-    auto *torqueGain = w.findChild<QSpinBox *>(QStringLiteral("spinBox_TorqueGain"));
+    QSpinBox *torqueGain = spinBox(w, Parameter::TorqueGain);
     const QString reading = QString::fromUtf8("参数读取成功  Reading successful");
 
-    choose(w, first.slavePath());
+    choosePort(w, first.slavePath());
     const QByteArray cut = readAnswer(11);
     QVERIFY(first.write(readAnswer(33) + cut.left(ParameterFrame::kLength - 1)));
     QTRY_COMPARE(torqueGain->value(), 33);
     QTRY_COMPARE(serialPort(w)->bytesAvailable(), 0);
 
-    choose(w, second.slavePath());
+    choosePort(w, second.slavePath());
     QVERIFY(second.write(cut.right(1) + readAnswer(22)));
     QTRY_COMPARE(torqueGain->value(), 22);
     QCOMPARE(logMessages(w).count(reading), 2);

@@ -5,14 +5,13 @@
 
 #include "app/applicationsetup.h"
 #include "app/widget.h"
-#include "serial/mycombobox.h"
 #include "servosimulator.h"
+#include "windowtest.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <QPushButton>
-#include <QTextBrowser>
 #include <QTimer>
 
 #include <cstdio>
@@ -52,10 +51,12 @@ int main(int argc, char *argv[])
     waitFor([] { return false; }, 1200);
 
     // Choose the servo's port as a user would pick it from the list.
-    auto *ports = window.findChild<MyComboBox *>(QStringLiteral("comboBox_Port"));
-    emit ports->textActivated(servo.slavePath());
+    if (!WindowTest::choosePort(window, servo.slavePath())) {
+        std::fprintf(stderr, "%s did not open\n", qPrintable(servo.slavePath()));
+        return 1;
+    }
     window.findChild<QPushButton *>(QStringLiteral("pB_ReadParameter"))->click();
-    auto *log = window.findChild<QTextBrowser *>(QStringLiteral("textBrowser_StateShow"));
+    QTextBrowser *log = WindowTest::statusLog(window);
     const bool answered = waitFor(
         [&] { return log->toPlainText().contains(QStringLiteral("Reading successful")); }, 5000);
     if (!answered) {

@@ -65,6 +65,17 @@ void PseudoTerminal::closeMaster()
     m_master = -1;
 }
 
+bool PseudoTerminal::setBlocking(bool blocking)
+{
+    const int flags = m_master < 0 ? -1 : ::fcntl(m_master, F_GETFL);
+    const int wanted = blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK;
+    if (flags < 0 || ::fcntl(m_master, F_SETFL, wanted) != 0) {
+        m_error = QString::fromLocal8Bit(std::strerror(m_master < 0 ? EBADF : errno));
+        return false;
+    }
+    return true;
+}
+
 bool PseudoTerminal::write(const QByteArray &bytes)
 {
     // A full queue that no one drains (no opener, or one that stopped

@@ -20,6 +20,12 @@ public:
     QString slavePath() const { return m_slavePath; }
     QString errorString() const { return m_error; }
 
+    // Whether reads and writes on the master side wait; they do not unless
+    // this turns it on. write(), read() and readAvailable() expect them not
+    // to: it is for an owner that makes its own blocking read() and write()
+    // calls on masterFd(). False when the mode cannot be changed.
+    bool setBlocking(bool blocking);
+
     // Writes all of `bytes` to the master side; false on error.
     bool write(const QByteArray &bytes);
     // Reads what arrives within `timeoutMs` (stops early once `atLeast`

@@ -7,7 +7,7 @@
 #include "eventpasses.h"
 #include "referenceframe.h"
 #include "servosimulator.h"
-#include "windowcontrols.h"
+#include "windowtest.h"
 
 #include <QPushButton>
 #include <QSerialPort>
@@ -20,17 +20,12 @@ namespace {
 const QString kReading = QStringLiteral("参数读取成功  Reading successful");
 const QString kWriting = QStringLiteral("参数写入成功  Write successfully");
 
-Reference::Values with(Reference::Values v,
-                       std::initializer_list<std::pair<const char *, int>> changes)
-{
-    for (const auto &change : changes)
-        v[QLatin1String(change.first)] = change.second;
-    return v;
-}
+using P = Parameter;
+using ParameterValues::with;
 
-Reference::Values servoStart()
+ParameterSet servoStart()
 {
-    return WindowControls::fromParameterSet(ServoSimulator::startValues());
+    return ServoSimulator::startValues();
 }
 
 } // namespace
@@ -66,7 +61,6 @@ private slots:
     void servoRestsWhileNoOneHasThePortOpen();
 
 private:
-    bool openPort(const QString &path);
     void click(const char *button);
     // Sends raw bytes as the servo and waits until the port has read them.
     void sendAndWait(const QByteArray &bytes);
@@ -88,7 +82,7 @@ void ServoLinkTest::init()
     // Connected after the window's own slot, so it runs once the window has
     // taken the bytes in.
     connect(port, &QSerialPort::readyRead, this, [this] { ++readyReads; });
-    QVERIFY(openPort(servo->slavePath()));
+    QVERIFY(WindowTest::choosePort(*window, servo->slavePath()));
     WindowTest::statusLog(*window)->clear();
 }
 
@@ -96,11 +90,6 @@ void ServoLinkTest::cleanup()
 {
     window.reset();
     servo.reset();
-}
-
-bool ServoLinkTest::openPort(const QString &path)
-{
-    return WindowTest::choosePort(*window, path);
 }
 
 void ServoLinkTest::click(const char *button)
@@ -125,57 +114,57 @@ void ServoLinkTest::readRoundTrip()
              Reference::bytes("55 00 00 00 00 00 00 00 00 F4 01 C4 09 00 00 00 DC 05 A3 AA"));
     QCOMPARE(servo->requestsSeen(), 1);
     QCOMPARE(servo->answersSent(), 1);
-    QCOMPARE(WindowControls::values(*window), servoStart());
+    QCOMPARE(WindowTest::values(*window), servoStart());
 }
 
 void ServoLinkTest::writeRoundTrip_data()
 {
-    QTest::addColumn<Reference::Values>("values");
+    QTest::addColumn<ParameterSet>("values");
     QTest::newRow("every field changed")
-        << with(Reference::startValues(), {{"TorqueGain", 7},
-                                           {"BrakeGain", 99},
-                                           {"IntegralGain", 250},
-                                           {"IntegralSpeed", 1},
-                                           {"MinPulseWidth", 1234},
-                                           {"MAXPulseWidth", 2345},
-                                           {"Sensitivity", 49},
-                                           {"NeutralPoint", 777},
-                                           {"MAXDuty", 300},
-                                           {"LeftAngleCoefficient", 66},
-                                           {"RightAngleCoefficient", 200},
-                                           {"LOCKProtection", 1}});
-    QTest::newRow("maxima") << with(Reference::startValues(), {{"TorqueGain", 255},
-                                                               {"BrakeGain", 255},
-                                                               {"IntegralGain", 255},
-                                                               {"IntegralSpeed", 255},
-                                                               {"MinPulseWidth", 2500},
-                                                               {"Sensitivity", 50},
-                                                               {"NeutralPoint", 2500},
-                                                               {"MAXDuty", 399},
-                                                               {"LeftAngleCoefficient", 255},
-                                                               {"RightAngleCoefficient", 255},
-                                                               {"ReversedRotation", 1},
-                                                               {"SoftStart", 1},
-                                                               {"LOCKProtection", 1}});
+        << with(Reference::startValues(), {{P::TorqueGain, 7},
+                                           {P::BrakeGain, 99},
+                                           {P::IntegralGain, 250},
+                                           {P::IntegralSpeed, 1},
+                                           {P::MinPulseWidth, 1234},
+                                           {P::MAXPulseWidth, 2345},
+                                           {P::Sensitivity, 49},
+                                           {P::NeutralPoint, 777},
+                                           {P::MAXDuty, 300},
+                                           {P::LeftAngleCoefficient, 66},
+                                           {P::RightAngleCoefficient, 200},
+                                           {P::LOCKProtection, 1}});
+    QTest::newRow("maxima") << with(Reference::startValues(), {{P::TorqueGain, 255},
+                                                               {P::BrakeGain, 255},
+                                                               {P::IntegralGain, 255},
+                                                               {P::IntegralSpeed, 255},
+                                                               {P::MinPulseWidth, 2500},
+                                                               {P::Sensitivity, 50},
+                                                               {P::NeutralPoint, 2500},
+                                                               {P::MAXDuty, 399},
+                                                               {P::LeftAngleCoefficient, 255},
+                                                               {P::RightAngleCoefficient, 255},
+                                                               {P::ReversedRotation, 1},
+                                                               {P::SoftStart, 1},
+                                                               {P::LOCKProtection, 1}});
     QTest::newRow("start values") << Reference::startValues();
 }
 
 void ServoLinkTest::writeRoundTrip()
 {
-    QFETCH(Reference::Values, values);
-    QVERIFY(WindowControls::set(*window, values));
+    QFETCH(ParameterSet, values);
+    QVERIFY(WindowTest::setValues(*window, values));
 
     click("pB_WriteParameter");
     QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kWriting});
     QCOMPARE(servo->requests(), QList<QByteArray>{Reference::encode(values, 0x02)});
-    QCOMPARE(WindowControls::fromParameterSet(servo->values()), values);
-    QCOMPARE(WindowControls::values(*window), values);
+    QCOMPARE(servo->values(), values);
+    QCOMPARE(WindowTest::values(*window), values);
 
     // The servo keeps what it was given.
-    QVERIFY(WindowControls::set(*window, servoStart()));
+    QVERIFY(WindowTest::setValues(*window, servoStart()));
     click("pB_ReadParameter");
     QTRY_COMPARE(WindowTest::logMessages(*window), (QStringList{kWriting, kReading}));
-    QCOMPARE(WindowControls::values(*window), values);
+    QCOMPARE(WindowTest::values(*window), values);
 }
 
 void ServoLinkTest::twoQuickClicksSendTwoFrames()
@@ -183,7 +172,7 @@ void ServoLinkTest::twoQuickClicksSendTwoFrames()
     click("pB_ReadParameter");
     click("pB_WriteParameter");
     QTRY_COMPARE(WindowTest::logMessages(*window), (QStringList{kReading, kWriting}));
-    const Reference::Values start = Reference::startValues();
+    const ParameterSet start = Reference::startValues();
     QCOMPARE(servo->receivedBytes(),
              Reference::encode(start, 0x00) + Reference::encode(start, 0x02));
 }
@@ -191,18 +180,18 @@ void ServoLinkTest::twoQuickClicksSendTwoFrames()
 void ServoLinkTest::answerSplitAtEveryByteBoundary()
 {
     for (int cut = 1; cut < 20; ++cut) {
-        const Reference::Values values = with(servoStart(), {{"TorqueGain", cut}});
+        const ParameterSet values = with(servoStart(), {{P::TorqueGain, cut}});
         const QByteArray frame = Reference::encode(values, 0x08);
-        const Reference::Values shownBefore = WindowControls::values(*window);
+        const ParameterSet shownBefore = WindowTest::values(*window);
         WindowTest::statusLog(*window)->clear();
 
         sendAndWait(frame.left(cut));
         QCOMPARE(WindowTest::logMessages(*window), QStringList());
-        QCOMPARE(WindowControls::values(*window), shownBefore);
+        QCOMPARE(WindowTest::values(*window), shownBefore);
 
         sendAndWait(frame.mid(cut));
         QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});
-        QCOMPARE(WindowControls::values(*window), values);
+        QCOMPARE(WindowTest::values(*window), values);
     }
 }
 
@@ -239,7 +228,7 @@ void ServoLinkTest::simulatorAnswerStyles()
     click("pB_ReadParameter");
     QTRY_COMPARE(servo->answersSent(), 1);
     QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});
-    QCOMPARE(WindowControls::values(*window), servoStart());
+    QCOMPARE(WindowTest::values(*window), servoStart());
 }
 
 // Noise that may hold 0x55 bytes, before every answer.
@@ -252,28 +241,28 @@ void ServoLinkTest::noiseBeforeAndBetweenAnswers()
     click("pB_ReadParameter");
     QTRY_COMPARE(WindowTest::logMessages(*window), (QStringList{kReading, kReading, kReading}));
     QCOMPARE(servo->answersSent(), 3);
-    QCOMPARE(WindowControls::values(*window), servoStart());
+    QCOMPARE(WindowTest::values(*window), servoStart());
 }
 
 void ServoLinkTest::twoAnswersInOneArrival()
 {
-    const Reference::Values first = with(servoStart(), {{"IntegralGain", 1}});
-    const Reference::Values second = with(servoStart(), {{"IntegralGain", 2}, {"SoftStart", 0}});
+    const ParameterSet first = with(servoStart(), {{P::IntegralGain, 1}});
+    const ParameterSet second = with(servoStart(), {{P::IntegralGain, 2}, {P::SoftStart, 0}});
     QVERIFY(servo->sendRaw(Reference::encode(first, 0x08) + Reference::encode(second, 0x04)));
     QTRY_COMPARE(WindowTest::logMessages(*window), (QStringList{kReading, kWriting}));
-    QCOMPARE(WindowControls::values(*window), second);
+    QCOMPARE(WindowTest::values(*window), second);
 }
 
 void ServoLinkTest::answerKinds_data()
 {
     QTest::addColumn<unsigned>("flags");
     QTest::addColumn<QString>("message");
-    QTest::addColumn<Reference::Values>("values");
+    QTest::addColumn<ParameterSet>("values");
 
-    const Reference::Values reversedAndSoft =
-        with(servoStart(), {{"ReversedRotation", 1}, {"SoftStart", 1}, {"LOCKProtection", 0}});
-    const Reference::Values lockOnly =
-        with(servoStart(), {{"ReversedRotation", 0}, {"SoftStart", 0}, {"LOCKProtection", 1}});
+    const ParameterSet reversedAndSoft =
+        with(servoStart(), {{P::ReversedRotation, 1}, {P::SoftStart, 1}, {P::LOCKProtection, 0}});
+    const ParameterSet lockOnly =
+        with(servoStart(), {{P::ReversedRotation, 0}, {P::SoftStart, 0}, {P::LOCKProtection, 1}});
     QTest::newRow("0x08 read") << 0x08u << kReading << reversedAndSoft;
     QTest::newRow("0x0C read only") << 0x0Cu << kReading << lockOnly;
     QTest::newRow("0x04 write, switches from bits 0 and 5") << 0x04u << kWriting << reversedAndSoft;
@@ -284,11 +273,11 @@ void ServoLinkTest::answerKinds()
 {
     QFETCH(unsigned, flags);
     QFETCH(QString, message);
-    QFETCH(Reference::Values, values);
+    QFETCH(ParameterSet, values);
 
     QVERIFY(servo->sendRaw(Reference::encode(values, flags)));
     QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{message});
-    QCOMPARE(WindowControls::values(*window), values);
+    QCOMPARE(WindowTest::values(*window), values);
 }
 
 void ServoLinkTest::echoedRequestIgnored_data()
@@ -302,10 +291,10 @@ void ServoLinkTest::echoedRequestIgnored_data()
 void ServoLinkTest::echoedRequestIgnored()
 {
     QFETCH(unsigned, flags);
-    const Reference::Values shown = WindowControls::values(*window);
+    const ParameterSet shown = WindowTest::values(*window);
 
     sendAndWait(Reference::encode(servoStart(), flags));
-    QCOMPARE(WindowControls::values(*window), shown);
+    QCOMPARE(WindowTest::values(*window), shown);
     QCOMPARE(WindowTest::logMessages(*window), QStringList());
 
     // The answer behind it is the only one taken.
@@ -315,33 +304,33 @@ void ServoLinkTest::echoedRequestIgnored()
 
 void ServoLinkTest::outOfRangeFieldsClamped_data()
 {
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<Parameter>("parameter");
     QTest::addColumn<int>("received");
     QTest::addColumn<int>("shown");
 
-    QTest::newRow("Neutral Point FF FF") << "NeutralPoint" << 0xFFFF << 2500;
-    QTest::newRow("Neutral Point 0") << "NeutralPoint" << 0 << 500;
-    QTest::newRow("Sensitivity 200") << "Sensitivity" << 200 << 50;
-    QTest::newRow("Min Pulse Width 0") << "MinPulseWidth" << 0 << 500;
-    QTest::newRow("MAX Pulse Width 01 00") << "MAXPulseWidth" << 0x0100 << 500;
-    QTest::newRow("MAX Duty FF FF") << "MAXDuty" << 0xFFFF << 399;
-    QTest::newRow("MAX Duty 400") << "MAXDuty" << 400 << 399;
-    QTest::newRow("Brake Gain high byte set") << "BrakeGain" << 0x0300 << 255;
-    QTest::newRow("Torque Gain 255 in range") << "TorqueGain" << 255 << 255;
+    QTest::newRow("Neutral Point FF FF") << P::NeutralPoint << 0xFFFF << 2500;
+    QTest::newRow("Neutral Point 0") << P::NeutralPoint << 0 << 500;
+    QTest::newRow("Sensitivity 200") << P::Sensitivity << 200 << 50;
+    QTest::newRow("Min Pulse Width 0") << P::MinPulseWidth << 0 << 500;
+    QTest::newRow("MAX Pulse Width 01 00") << P::MAXPulseWidth << 0x0100 << 500;
+    QTest::newRow("MAX Duty FF FF") << P::MAXDuty << 0xFFFF << 399;
+    QTest::newRow("MAX Duty 400") << P::MAXDuty << 400 << 399;
+    QTest::newRow("Brake Gain high byte set") << P::BrakeGain << 0x0300 << 255;
+    QTest::newRow("Torque Gain 255 in range") << P::TorqueGain << 255 << 255;
 }
 
 void ServoLinkTest::outOfRangeFieldsClamped()
 {
-    QFETCH(QString, name);
+    QFETCH(Parameter, parameter);
     QFETCH(int, received);
     QFETCH(int, shown);
 
-    Reference::Values values = servoStart();
-    values[name] = received;
+    ParameterSet values = servoStart();
+    values.setValue(parameter, received);
     QVERIFY(servo->sendRaw(Reference::encode(values, 0x08)));
     QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});
-    values[name] = shown;
-    QCOMPARE(WindowControls::values(*window), values);
+    values.setValue(parameter, shown);
+    QCOMPARE(WindowTest::values(*window), values);
 }
 
 void ServoLinkTest::falseHeaderBeforeRealFrame_data()
@@ -351,16 +340,16 @@ void ServoLinkTest::falseHeaderBeforeRealFrame_data()
 
     // The real frame starts inside the false candidate: 0x55 at distance d
     // before it and the frame's byte 19 - d is 0xAA.
-    const QByteArray dutyAA = Reference::encode(with(servoStart(), {{"MAXDuty", 0xAA8F}}), 0x08);
+    const QByteArray dutyAA = Reference::encode(with(servoStart(), {{P::MAXDuty, 0xAA8F}}), 0x08);
     QTest::newRow("5 bytes before") << Reference::bytes("55 00 00 00 00") << dutyAA;
     const QByteArray neutralAA =
-        Reference::encode(with(servoStart(), {{"NeutralPoint", 0x05AA}}), 0x04);
+        Reference::encode(with(servoStart(), {{P::NeutralPoint, 0x05AA}}), 0x04);
     QTest::newRow("3 bytes before") << Reference::bytes("55 00 00") << neutralAA;
 
     QByteArray falseFrame = Reference::encode(servoStart(), 0x08);
     falseFrame[18] = char(falseFrame.at(18) + 1);
     QTest::newRow("a whole false frame before")
-        << falseFrame << Reference::encode(with(servoStart(), {{"TorqueGain", 1}}), 0x08);
+        << falseFrame << Reference::encode(with(servoStart(), {{P::TorqueGain, 1}}), 0x08);
 }
 
 void ServoLinkTest::falseHeaderBeforeRealFrame()
@@ -375,22 +364,22 @@ void ServoLinkTest::falseHeaderBeforeRealFrame()
     QVERIFY(servo->sendRaw(prefix + frame));
     const QString expected = (uchar(frame.at(3)) & 0x08) ? kReading : kWriting;
     QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{expected});
-    QCOMPARE(WindowControls::values(*window), Reference::clamped(Reference::decode(frame)));
+    QCOMPARE(WindowTest::values(*window), Reference::clamped(Reference::decode(frame)));
 }
 
 void ServoLinkTest::nothingSentWithoutOpenPort()
 {
-    QVERIFY(!openPort(QStringLiteral("/nonexistent/ttyServo")));
+    QVERIFY(!WindowTest::choosePort(*window, QStringLiteral("/nonexistent/ttyServo")));
     WindowTest::statusLog(*window)->clear();
-    const Reference::Values shown = WindowControls::values(*window);
+    const ParameterSet shown = WindowTest::values(*window);
 
     click("pB_ReadParameter");
     click("pB_WriteParameter");
     QCOMPARE(WindowTest::logMessages(*window), QStringList());
-    QCOMPARE(WindowControls::values(*window), shown);
+    QCOMPARE(WindowTest::values(*window), shown);
 
     // Anything the clicks had written would now stand before this request.
-    QVERIFY(openPort(servo->slavePath()));
+    QVERIFY(WindowTest::choosePort(*window, servo->slavePath()));
     click("pB_ReadParameter");
     QTRY_COMPARE(servo->requestsSeen(), 1);
     QCOMPARE(servo->receivedBytes(), Reference::encode(shown, 0x00));
@@ -398,7 +387,7 @@ void ServoLinkTest::nothingSentWithoutOpenPort()
 
 void ServoLinkTest::servoAnswersOnlyValidRequests()
 {
-    const Reference::Values start = Reference::startValues();
+    const ParameterSet start = Reference::startValues();
     QByteArray bad = Reference::encode(start, 0x02);
     bad[18] = char(bad.at(18) + 1);
     const QByteArray wire = bad + Reference::encode(start, 0x08) + Reference::encode(start, 0x06) +
@@ -408,7 +397,7 @@ void ServoLinkTest::servoAnswersOnlyValidRequests()
     QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});
     QCOMPARE(servo->requests(), QList<QByteArray>{Reference::encode(start, 0x00)});
     QCOMPARE(servo->answersSent(), 1);
-    QCOMPARE(WindowControls::fromParameterSet(servo->values()), servoStart());
+    QCOMPARE(servo->values(), servoStart());
 }
 
 void ServoLinkTest::silentServoNeverAnswers()
@@ -422,12 +411,12 @@ void ServoLinkTest::silentServoNeverAnswers()
     QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});
     QCOMPARE(servo->answersSent(), 1);
     // A silent servo takes nothing in: the write left it as it was.
-    QCOMPARE(WindowControls::values(*window), servoStart());
+    QCOMPARE(WindowTest::values(*window), servoStart());
 }
 
 void ServoLinkTest::servoRestsWhileNoOneHasThePortOpen()
 {
-    QVERIFY(!openPort(QStringLiteral("/nonexistent/ttyServo")));
+    QVERIFY(!WindowTest::choosePort(*window, QStringLiteral("/nonexistent/ttyServo")));
     QTRY_VERIFY(servo->hungUp());
     // A hung-up master is always readable: watching it would wake the
     // simulator once a pass.
@@ -435,7 +424,7 @@ void ServoLinkTest::servoRestsWhileNoOneHasThePortOpen()
     EventPasses::run();
     QCOMPARE(servo->readWakeups(), wakeups);
 
-    QVERIFY(openPort(servo->slavePath()));
+    QVERIFY(WindowTest::choosePort(*window, servo->slavePath()));
     WindowTest::statusLog(*window)->clear();
     click("pB_ReadParameter");
     QTRY_COMPARE(WindowTest::logMessages(*window), QStringList{kReading});

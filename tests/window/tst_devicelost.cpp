@@ -8,7 +8,7 @@
 #include "pseudoterminal.h"
 #include "serial/statuslog.h"
 #include "servosimulator.h"
-#include "windowcontrols.h"
+#include "windowtest.h"
 
 #include <QPushButton>
 #include <QSerialPort>
@@ -74,7 +74,7 @@ void DeviceLostTest::deviceLostMidStream()
         if (device->write(answers[sent % 2]))
             ++sent;
     });
-    auto *torqueGain = WindowTest::spinBox(window, QStringLiteral("TorqueGain"));
+    QSpinBox *torqueGain = WindowTest::spinBox(window, Parameter::TorqueGain);
     QVERIFY(torqueGain);
     connect(torqueGain, qOverload<int>(&QSpinBox::valueChanged), this, [&] { ++applied; });
 
@@ -110,7 +110,7 @@ void DeviceLostTest::deviceLostMidStream()
     read->click();
     QTRY_COMPARE(WindowTest::logMessages(window).constLast(), kReading);
     QCOMPARE(servo.requestsSeen(), 1);
-    QCOMPARE(WindowControls::values(window), WindowControls::fromParameterSet(servoValues));
+    QCOMPARE(WindowTest::values(window), servoValues);
 }
 
 QTEST_MAIN(DeviceLostTest)

@@ -6,20 +6,20 @@
 #include "frameexamples.h"
 #include "protocol/parameterframe.h"
 #include "servo/servoclient.h"
-#include "windowcontrols.h"
+#include "windowtest.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
 
 namespace {
 
-Reference::Values randomControls(QRandomGenerator &random)
+ParameterSet randomControls(QRandomGenerator &random)
 {
-    Reference::Values v;
+    ParameterSet v;
     for (const Reference::NumericField &f : Reference::kNumeric)
-        v.insert(QLatin1String(f.name), random.bounded(f.minimum, f.maximum + 1));
+        v.setValue(f.id, random.bounded(f.minimum, f.maximum + 1));
     for (const Reference::SwitchBit &s : Reference::kSwitches)
-        v.insert(QLatin1String(s.name), random.bounded(2));
+        v.setValue(s.id, random.bounded(2));
     return v;
 }
 
@@ -45,11 +45,11 @@ private:
 
 void FrameEncodingTest::requestBytesFromControls()
 {
-    QFETCH(Reference::Values, controls);
+    QFETCH(ParameterSet, controls);
     QFETCH(int, requestKind);
     QFETCH(QByteArray, expected);
 
-    QVERIFY(WindowControls::set(window, controls));
+    QVERIFY(WindowTest::setValues(window, controls));
     const QString text = window.buildParameterFrame(requestKind);
     QCOMPARE(text, FrameExamples::requestTextOf(expected));
     QCOMPARE(QByteArray::fromHex(text.toLatin1()), expected);
@@ -57,7 +57,7 @@ void FrameEncodingTest::requestBytesFromControls()
 
 void FrameEncodingTest::readRequestTextFromStartValuesIsExact()
 {
-    QVERIFY(WindowControls::set(window, Reference::startValues()));
+    QVERIFY(WindowTest::setValues(window, Reference::startValues()));
     QCOMPARE(window.buildParameterFrame(0),
              QStringLiteral("550000000000000000f401c409000000dc05a3AA"));
 }
@@ -66,9 +66,9 @@ void FrameEncodingTest::randomControlsMatchReferenceEncoder()
 {
     QRandomGenerator random(20240611);
     for (int round = 0; round < 400; ++round) {
-        const Reference::Values controls = randomControls(random);
+        const ParameterSet controls = randomControls(random);
         const int kind = int(random.bounded(2));
-        QVERIFY(WindowControls::set(window, controls));
+        QVERIFY(WindowTest::setValues(window, controls));
         const QByteArray expected =
             Reference::encode(controls, kind == 0 ? 0 : Reference::kWriteRequest);
         const QString text = window.buildParameterFrame(kind);
@@ -87,9 +87,9 @@ void FrameEncodingTest::clientSendsTheWindowsRequests()
 
     QRandomGenerator random(4711);
     for (int round = 0; round < 100; ++round) {
-        const Reference::Values controls = randomControls(random);
-        QVERIFY(WindowControls::set(window, controls));
-        QCOMPARE(ServoClient::writeRequest(FrameExamples::toParameterSet(controls)),
+        const ParameterSet controls = randomControls(random);
+        QVERIFY(WindowTest::setValues(window, controls));
+        QCOMPARE(ServoClient::writeRequest(controls),
                  QByteArray::fromHex(window.buildParameterFrame(1).toLatin1()));
     }
 }
@@ -105,10 +105,10 @@ void FrameEncodingTest::randomAnswersSetControlsLikeReferenceDecoder()
             frame[i] = char(random.bounded(256));
         frame[19] = char(0xAA);
         frame = Reference::withChecksum(frame);
-        const Reference::Values expected = Reference::clamped(Reference::decode(frame));
+        const ParameterSet expected = Reference::clamped(Reference::decode(frame));
 
         window.applyParameterFrame(QString::fromLatin1(frame.toHex().toUpper()));
-        QCOMPARE(WindowControls::values(window), expected);
+        QCOMPARE(WindowTest::values(window), expected);
     }
 }
 

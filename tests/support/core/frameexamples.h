@@ -4,40 +4,17 @@
 // Worked examples of requests and checksums, shared by the tests of the
 // frame codec and of the window's request builder.
 
-#include "model/parameterset.h"
+#include "parametervalues.h"
 #include "referenceframe.h"
 
 #include <QtTest>
 
-#include <initializer_list>
-#include <utility>
-
 namespace FrameExamples {
 
-// The reference's values as the program's parameter set, and back.
-inline ParameterSet toParameterSet(const Reference::Values &v)
+// The reference's start values with some parameters changed.
+inline ParameterSet with(std::initializer_list<std::pair<Parameter, int>> changes)
 {
-    ParameterSet set;
-    for (const ParameterInfo &param : kParameters)
-        set.setValue(param.id, v.value(QLatin1String(param.name)));
-    return set;
-}
-
-inline Reference::Values fromParameterSet(const ParameterSet &set)
-{
-    Reference::Values v;
-    for (const ParameterInfo &param : kParameters)
-        v.insert(QLatin1String(param.name), set.value(param.id));
-    return v;
-}
-
-// The start values with some parameters changed.
-inline Reference::Values with(std::initializer_list<std::pair<const char *, int>> changes)
-{
-    Reference::Values v = Reference::startValues();
-    for (const auto &change : changes)
-        v[QLatin1String(change.first)] = change.second;
-    return v;
+    return ParameterValues::with(Reference::startValues(), changes);
 }
 
 // The request text the tool writes for `frame`: "55", the payload and
@@ -48,30 +25,31 @@ inline QString requestTextOf(const QByteArray &frame)
            QLatin1String("AA");
 }
 
-// Columns: controls (Reference::Values), requestKind (int), expected bytes.
+// Columns: controls (ParameterSet), requestKind (int), expected bytes.
 inline void addRequestRows()
 {
-    QTest::addColumn<Reference::Values>("controls");
+    using P = Parameter;
+    QTest::addColumn<ParameterSet>("controls");
     QTest::addColumn<int>("requestKind");
     QTest::addColumn<QByteArray>("expected");
 
-    const Reference::Values start = Reference::startValues();
-    const Reference::Values example = with({{"TorqueGain", 32},
-                                            {"IntegralGain", 16},
-                                            {"LeftAngleCoefficient", 100},
-                                            {"Sensitivity", 25},
-                                            {"IntegralSpeed", 50},
-                                            {"BrakeGain", 200},
-                                            {"MinPulseWidth", 900},
-                                            {"MAXPulseWidth", 2100},
-                                            {"MAXDuty", 399},
-                                            {"RightAngleCoefficient", 120},
-                                            {"NeutralPoint", 1520},
-                                            {"ReversedRotation", 1},
-                                            {"LOCKProtection", 1},
-                                            {"SoftStart", 1}});
-    const Reference::Values allSwitches =
-        with({{"ReversedRotation", 1}, {"LOCKProtection", 1}, {"SoftStart", 1}});
+    const ParameterSet start = Reference::startValues();
+    const ParameterSet example = with({{P::TorqueGain, 32},
+                                       {P::IntegralGain, 16},
+                                       {P::LeftAngleCoefficient, 100},
+                                       {P::Sensitivity, 25},
+                                       {P::IntegralSpeed, 50},
+                                       {P::BrakeGain, 200},
+                                       {P::MinPulseWidth, 900},
+                                       {P::MAXPulseWidth, 2100},
+                                       {P::MAXDuty, 399},
+                                       {P::RightAngleCoefficient, 120},
+                                       {P::NeutralPoint, 1520},
+                                       {P::ReversedRotation, 1},
+                                       {P::LOCKProtection, 1},
+                                       {P::SoftStart, 1}});
+    const ParameterSet allSwitches =
+        with({{P::ReversedRotation, 1}, {P::LOCKProtection, 1}, {P::SoftStart, 1}});
 
     QTest::newRow("read, start values")
         << start << 0
@@ -95,30 +73,30 @@ inline void addRequestRows()
         << allSwitches << 1
         << Reference::bytes("55 00 00 33 00 00 00 00 00 F4 01 C4 09 00 00 00 DC 05 D6 AA");
     QTest::newRow("Reversed Rotation is bit 0")
-        << with({{"ReversedRotation", 1}}) << 0
+        << with({{P::ReversedRotation, 1}}) << 0
         << Reference::bytes("55 00 00 01 00 00 00 00 00 F4 01 C4 09 00 00 00 DC 05 A4 AA");
     QTest::newRow("LOCK Protection is bit 4")
-        << with({{"LOCKProtection", 1}}) << 0
+        << with({{P::LOCKProtection, 1}}) << 0
         << Reference::bytes("55 00 00 10 00 00 00 00 00 F4 01 C4 09 00 00 00 DC 05 B3 AA");
     QTest::newRow("Soft Start is bit 5")
-        << with({{"SoftStart", 1}}) << 0
+        << with({{P::SoftStart, 1}}) << 0
         << Reference::bytes("55 00 00 20 00 00 00 00 00 F4 01 C4 09 00 00 00 DC 05 C3 AA");
     QTest::newRow("MAX Duty 399 low byte first")
-        << with({{"MAXDuty", 399}}) << 0
+        << with({{P::MAXDuty, 399}}) << 0
         << Reference::bytes("55 00 00 00 00 00 00 00 00 F4 01 C4 09 8F 01 00 DC 05 33 AA");
     QTest::newRow("Neutral Point 2500 low byte first")
-        << with({{"NeutralPoint", 2500}}) << 0
+        << with({{P::NeutralPoint, 2500}}) << 0
         << Reference::bytes("55 00 00 00 00 00 00 00 00 F4 01 C4 09 00 00 00 C4 09 8F AA");
     QTest::newRow("checksum wraps to 0x00")
-        << with({{"TorqueGain", 93}}) << 0
+        << with({{P::TorqueGain, 93}}) << 0
         << Reference::bytes("55 5D 00 00 00 00 00 00 00 F4 01 C4 09 00 00 00 DC 05 00 AA");
     QTest::newRow("0x55 and 0xAA inside the payload")
-        << with({{"TorqueGain", 0x55},
-                 {"IntegralGain", 0xAA},
-                 {"BrakeGain", 0xAA},
-                 {"MinPulseWidth", 0x2AA},
-                 {"RightAngleCoefficient", 0x55},
-                 {"NeutralPoint", 0x955}})
+        << with({{P::TorqueGain, 0x55},
+                 {P::IntegralGain, 0xAA},
+                 {P::BrakeGain, 0xAA},
+                 {P::MinPulseWidth, 0x2AA},
+                 {P::RightAngleCoefficient, 0x55},
+                 {P::NeutralPoint, 0x955}})
         << 1 << Reference::bytes("55 55 AA 02 00 00 00 AA 00 AA 02 C4 09 00 00 55 55 09 D7 AA");
 }
 

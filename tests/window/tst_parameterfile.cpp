@@ -1,5 +1,4 @@
 #include "app/widget.h"
-#include "model/parameterset.h"
 #include "windowtest.h"
 
 #include <QCheckBox>
@@ -19,15 +18,17 @@
 
 namespace {
 
-using Values = QList<int>; // the fourteen controls in file order; a switch is 1 or 0
+using ParameterValues::of;
+using WindowTest::logMessages;
+using WindowTest::setValues;
 
 // Two states that differ in every control, so that a control the loader
 // leaves alone shows up from at least one of them.
-const Values kPresetA = {1, 2, 3, 4, 501, 2499, 1, 1499, 1, 2, 3, 1, 0, 1};
-const Values kPresetB = {254, 253, 252, 251, 2400, 600, 49, 700, 398, 250, 249, 0, 1, 0};
+const ParameterSet kPresetA = of(1, 2, 3, 4, 501, 2499, 1, 1499, 1, 2, 3, 1, 0, 1);
+const ParameterSet kPresetB = of(254, 253, 252, 251, 2400, 600, 49, 700, 398, 250, 249, 0, 1, 0);
 
-const Values kStartValues = {0, 0, 0, 0, 500, 2500, 0, 1500, 0, 0, 0, 0, 0, 0};
-const Values kDistinctValues = {12, 34, 56, 78, 900, 2000, 25, 1600, 300, 45, 67, 1, 0, 1};
+const ParameterSet kStartValues = of(0, 0, 0, 0, 500, 2500, 0, 1500, 0, 0, 0, 0, 0, 0);
+const ParameterSet kDistinctValues = of(12, 34, 56, 78, 900, 2000, 25, 1600, 300, 45, 67, 1, 0, 1);
 
 const QString kSaved = QString::fromUtf8("参数已成功保存  Saved successfully");
 const QString kLoaded = QString::fromUtf8("参数载入成功  Loading successful");
@@ -52,37 +53,6 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
 }
-
-QSpinBox *spinBox(Widget &w, const ParameterInfo &param)
-{
-    return WindowTest::spinBox(w, QLatin1String(param.name));
-}
-
-QCheckBox *checkBox(Widget &w, const ParameterInfo &param)
-{
-    return WindowTest::checkBox(w, QLatin1String(param.name));
-}
-
-Values controlValues(Widget &w)
-{
-    Values values;
-    for (const ParameterInfo &param : kParameters)
-        values.append(isSwitch(param.id) ? int(checkBox(w, param)->isChecked())
-                                         : spinBox(w, param)->value());
-    return values;
-}
-
-void setControls(Widget &w, const Values &values)
-{
-    for (std::size_t i = 0; i < kParameterCount; ++i) {
-        if (isSwitch(kParameters[i].id))
-            checkBox(w, kParameters[i])->setChecked(values.at(int(i)) != 0);
-        else
-            spinBox(w, kParameters[i])->setValue(values.at(int(i)));
-    }
-}
-
-using WindowTest::logMessages;
 
 void clickButton(Widget &w, const char *name)
 {
@@ -245,7 +215,7 @@ void TestParameterFile::cancelledDialogChangesNothingAndLogsNothing()
     const auto restoreCurrent = qScopeGuard([old = QDir::currentPath()] { QDir::setCurrent(old); });
     QVERIFY(QDir::setCurrent(dir.path()));
     Widget w;
-    setControls(w, kPresetA);
+    setValues(w, kPresetA);
     const Widget::FileDialog cancel = [](QWidget *, const QString &, const QString &,
                                          const QString &) {
         return QString();
@@ -255,25 +225,26 @@ void TestParameterFile::cancelledDialogChangesNothingAndLogsNothing()
 
     clickButton(w, button.constData());
 
-    QCOMPARE(controlValues(w), kPresetA);
+    QCOMPARE(WindowTest::values(w), kPresetA);
     QCOMPARE(logMessages(w), QStringList());
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }
 
 void TestParameterFile::saveWritesReferenceBytes_data()
 {
-    QTest::addColumn<Values>("values"); // empty: as a new window starts
+    const std::optional<ParameterSet> asStarted; // none: as a new window starts
+    QTest::addColumn<std::optional<ParameterSet>>("values");
     QTest::addColumn<QByteArray>("existing");
     QTest::addColumn<QString>("reference");
 
-    QTest::newRow("start values") << Values() << QByteArray() << "start-values.txt";
+    QTest::newRow("start values") << asStarted << QByteArray() << "start-values.txt";
     QTest::newRow("reversed rotation and lock protection on")
-        << Values{0, 0, 0, 0, 500, 2500, 0, 1500, 0, 0, 0, 1, 0, 1} << QByteArray()
+        << std::optional(of(0, 0, 0, 0, 500, 2500, 0, 1500, 0, 0, 0, 1, 0, 1)) << QByteArray()
         << "switches-on-off-on.txt";
     QTest::newRow("a distinct value in every field")
-        << kDistinctValues << QByteArray() << "distinct-values.txt";
+        << std::optional(kDistinctValues) << QByteArray() << "distinct-values.txt";
     QTest::newRow("over a longer file")
-        << Values()
+        << asStarted
         << QByteArray("200,201,202,203,2222,2333,44,2444,388,204,205,0,1,0\r\n"
                       "12,34,56,78,900,2000,25,1600,300,45,67,1,0,1\r\n")
         << "start-values.txt";
@@ -281,7 +252,7 @@ void TestParameterFile::saveWritesReferenceBytes_data()
 
 void TestParameterFile::saveWritesReferenceBytes()
 {
-    QFETCH(Values, values);
+    QFETCH(std::optional<ParameterSet>, values);
     QFETCH(QByteArray, existing);
     QFETCH(QString, reference);
 
@@ -291,8 +262,8 @@ void TestParameterFile::saveWritesReferenceBytes()
     if (!existing.isNull())
         QVERIFY(writeBytes(fileName, existing));
     Widget w;
-    if (!values.isEmpty())
-        setControls(w, values);
+    if (values)
+        setValues(w, *values);
 
     saveAs(w, fileName);
 
@@ -312,7 +283,7 @@ void TestParameterFile::saveTakesControlsAsTheyAreWhenTheDialogCloses()
     const QString fileName = dir.filePath(QStringLiteral("params.txt"));
     Widget w;
     w.setSaveFileDialog([&](QWidget *, const QString &, const QString &, const QString &) {
-        setControls(w, kDistinctValues);
+        setValues(w, kDistinctValues);
         return fileName;
     });
 
@@ -363,7 +334,7 @@ void TestParameterFile::failedSaveLogsFailureAndKeepsOldFile()
     const QStringList entriesBefore =
         QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     Widget w;
-    setControls(w, kDistinctValues);
+    setValues(w, kDistinctValues);
 
     if (failure == SaveFailure::DiskFull) {
         // Room for a few bytes of the new line, not for all of it.
@@ -385,10 +356,11 @@ void TestParameterFile::loadSetsControlsFromFirstLine_data()
     // A file in tests/data, or else `content` written to a file of its own.
     QTest::addColumn<QString>("reference");
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("loaded");     // false: every control unchanged, nothing logged
-    QTest::addColumn<Values>("expected"); // when loaded
+    QTest::addColumn<bool>("loaded");           // false: every control unchanged, nothing logged
+    QTest::addColumn<ParameterSet>("expected"); // when loaded
 
-    const Values distinct = kDistinctValues;
+    const ParameterSet distinct = kDistinctValues;
+    const ParameterSet none; // for the rows that load nothing
     QTest::newRow("start values") << "start-values.txt" << QByteArray() << true << kStartValues;
     QTest::newRow("a distinct value in every field")
         << "distinct-values.txt" << QByteArray() << true << distinct;
@@ -399,20 +371,19 @@ void TestParameterFile::loadSetsControlsFromFirstLine_data()
         << "lf-second-line.txt" << QByteArray() << true << distinct;
     QTest::newRow("fourteen zeros go to each minimum")
         << "fourteen-zeros.txt" << QByteArray() << true
-        << Values{0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 0, 0, 0};
+        << of(0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 0, 0, 0);
     QTest::newRow("max pulse width 3000 goes to 2500")
         << "max-pulse-width-3000.txt" << QByteArray() << true << kStartValues;
     QTest::newRow("above every range")
         << "above-ranges.txt" << QByteArray() << true
-        << Values{255, 255, 255, 255, 2500, 2500, 50, 2500, 399, 255, 255, 1, 1, 1};
+        << of(255, 255, 255, 255, 2500, 2500, 50, 2500, 399, 255, 255, 1, 1, 1);
     QTest::newRow("below every range") << "below-ranges.txt" << QByteArray() << true
-                                       << Values{0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 1, 1, 1};
-    QTest::newRow("switch field 2 is on")
-        << "reversed-rotation-2.txt" << QByteArray() << true
-        << Values{0, 0, 0, 0, 500, 2500, 0, 1500, 0, 0, 0, 1, 0, 0};
+                                       << of(0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 1, 1, 1);
+    QTest::newRow("switch field 2 is on") << "reversed-rotation-2.txt" << QByteArray() << true
+                                          << of(0, 0, 0, 0, 500, 2500, 0, 1500, 0, 0, 0, 1, 0, 0);
     QTest::newRow("switch field -1 is on")
         << "reversed-rotation-minus-1.txt" << QByteArray() << true
-        << Values{0, 0, 0, 0, 500, 2500, 0, 1500, 0, 0, 0, 1, 0, 0};
+        << of(0, 0, 0, 0, 500, 2500, 0, 1500, 0, 0, 0, 1, 0, 0);
     QTest::newRow("switch field letter is off")
         << "reversed-rotation-letter.txt" << QByteArray() << true << kStartValues;
     QTest::newRow("switch field empty is off")
@@ -420,28 +391,27 @@ void TestParameterFile::loadSetsControlsFromFirstLine_data()
     QTest::newRow("fifteen fields") << "fifteen-fields.txt" << QByteArray() << true << distinct;
     QTest::newRow("nineteen fields") << "nineteen-fields.txt" << QByteArray() << true << distinct;
     QTest::newRow("UTF-8 byte-order mark") << "utf8-bom.txt" << QByteArray() << true << distinct;
-    QTest::newRow("binary fields count as 0")
-        << "binary-fields.txt" << QByteArray() << true
-        << Values{0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 0, 0, 0};
-    QTest::newRow("thirteen fields") << "thirteen-fields.txt" << QByteArray() << false << Values();
+    QTest::newRow("binary fields count as 0") << "binary-fields.txt" << QByteArray() << true
+                                              << of(0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 0, 0, 0);
+    QTest::newRow("thirteen fields") << "thirteen-fields.txt" << QByteArray() << false << none;
     QTest::newRow("thirteen fields, more on the next line")
-        << "thirteen-fields-then-more.txt" << QByteArray() << false << Values();
-    QTest::newRow("empty file") << "empty.txt" << QByteArray() << false << Values();
-    QTest::newRow("file does not exist") << "no-such-file.txt" << QByteArray() << false << Values();
-    QTest::newRow("line end only") << QString() << QByteArray("\n") << false << Values();
+        << "thirteen-fields-then-more.txt" << QByteArray() << false << none;
+    QTest::newRow("empty file") << "empty.txt" << QByteArray() << false << none;
+    QTest::newRow("file does not exist") << "no-such-file.txt" << QByteArray() << false << none;
+    QTest::newRow("line end only") << QString() << QByteArray("\n") << false << none;
     QTest::newRow("thirteen commas") << QString() << QByteArray(",,,,,,,,,,,,,") << true
-                                     << Values{0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 0, 0, 0};
+                                     << of(0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 0, 0, 0);
 
     // The first line counts up to 64 KiB characters and no further.
     QTest::newRow("first line of exactly 64 KiB") << QString() << paddedLine(64 * 1024) + "\n"
                                                   << true << distinct;
     QTest::newRow("first line one past 64 KiB loses its last character")
         << QString() << paddedLine(64 * 1024 + 1) << true
-        << Values{12, 34, 56, 78, 900, 2000, 25, 1600, 300, 45, 67, 1, 0, 0};
+        << of(12, 34, 56, 78, 900, 2000, 25, 1600, 300, 45, 67, 1, 0, 0);
     QTest::newRow("fourteenth field only past 64 KiB")
         << QString()
         << QByteArray("1,") + QByteArray(70 * 1024, '0') + ",3,4,5,6,7,8,9,10,11,12,13,14" << false
-        << Values();
+        << none;
 }
 
 void TestParameterFile::loadSetsControlsFromFirstLine()
@@ -449,7 +419,7 @@ void TestParameterFile::loadSetsControlsFromFirstLine()
     QFETCH(QString, reference);
     QFETCH(QByteArray, content);
     QFETCH(bool, loaded);
-    QFETCH(Values, expected);
+    QFETCH(ParameterSet, expected);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -459,13 +429,13 @@ void TestParameterFile::loadSetsControlsFromFirstLine()
         QVERIFY(writeBytes(fileName, content));
     }
 
-    for (const Values &preset : {kPresetA, kPresetB}) {
+    for (const ParameterSet &preset : {kPresetA, kPresetB}) {
         Widget w;
-        setControls(w, preset);
+        setValues(w, preset);
 
         openFrom(w, fileName);
 
-        QCOMPARE(controlValues(w), loaded ? expected : preset);
+        QCOMPARE(WindowTest::values(w), loaded ? expected : preset);
         QCOMPARE(logMessages(w), loaded ? QStringList{kLoaded} : QStringList());
     }
 }
@@ -491,24 +461,21 @@ void TestParameterFile::loadOfBinaryGarbageIsAllOrNothing()
                                     : char(random.bounded(256)));
         }
         QVERIFY(writeBytes(fileName, bytes));
-        const Values preset = round % 2 ? kPresetA : kPresetB;
-        setControls(w, preset);
-        w.findChild<QTextBrowser *>(QStringLiteral("textBrowser_StateShow"))->clear();
+        const ParameterSet preset = round % 2 ? kPresetA : kPresetB;
+        setValues(w, preset);
+        WindowTest::statusLog(w)->clear();
 
         openFrom(w, fileName);
 
         const QStringList log = logMessages(w);
         const int lineEnd = bytes.indexOf('\n');
         const QByteArray firstLine = lineEnd < 0 ? bytes : bytes.left(lineEnd);
-        for (const ParameterInfo &param : kParameters) {
-            if (isSwitch(param.id))
-                continue;
-            const QSpinBox *box = spinBox(w, param);
-            QVERIFY(box->value() >= param.minimum && box->value() <= param.maximum);
-        }
+        // Every control within its range.
+        const ParameterSet shown = WindowTest::values(w);
+        QCOMPARE(shown, shown.clamped());
         if (log.isEmpty()) {
             ++refusals;
-            QCOMPARE(controlValues(w), preset);
+            QCOMPARE(WindowTest::values(w), preset);
         } else {
             ++loads;
             QCOMPARE(log, QStringList{kLoaded});
@@ -538,14 +505,14 @@ void TestParameterFile::loadOfHugeFileWithoutLineEndReadsOnlyItsStart()
         }
     }
     Widget w;
-    setControls(w, kPresetB);
+    setValues(w, kPresetB);
     const long peakBefore = resetPeakResident() ? peakResidentKiB() : -1;
     if (peakBefore < 0)
         QSKIP("no resettable peak resident size (/proc/self/clear_refs, VmHWM)");
 
     openFrom(w, fileName);
 
-    QCOMPARE(controlValues(w), (Values{1, 2, 3, 4, 500, 500, 7, 500, 9, 10, 11, 1, 1, 1}));
+    QCOMPARE(WindowTest::values(w), of(1, 2, 3, 4, 500, 500, 7, 500, 9, 10, 11, 1, 1, 1));
     QCOMPARE(logMessages(w), QStringList{kLoaded});
     // Reading it whole would take at least its size again, twice over as text.
     const long growthKiB = peakResidentKiB() - peakBefore;
@@ -563,22 +530,22 @@ void TestParameterFile::savedFileLoadsBackToSameValues()
     saveAs(saver, fileName);
     for (int round = 0; round < 200; ++round) {
         // Often at the ends of the ranges, where off-by-one faults live.
-        Values values, elsewhere;
+        ParameterSet values, elsewhere;
         for (const ParameterInfo &param : kParameters) {
             const int pick = random.bounded(4);
             const int v = pick == 0   ? param.minimum
                           : pick == 1 ? param.maximum
                                       : random.bounded(param.minimum, param.maximum + 1);
-            values.append(v);
-            elsewhere.append(v == param.minimum ? param.maximum : param.minimum);
+            values.setValue(param.id, v);
+            elsewhere.setValue(param.id, v == param.minimum ? param.maximum : param.minimum);
         }
-        setControls(saver, values);
-        setControls(loader, elsewhere);
+        setValues(saver, values);
+        setValues(loader, elsewhere);
 
         clickButton(saver, "pB_SaveParameter");
         openFrom(loader, fileName);
 
-        QCOMPARE(controlValues(loader), values);
+        QCOMPARE(WindowTest::values(loader), values);
         QCOMPARE(logMessages(saver).constLast(), kSaved);
         QCOMPARE(logMessages(loader).constLast(), kLoaded);
     }
@@ -606,13 +573,13 @@ void TestParameterFile::savedFileHoldsAsciiDigitsInEveryLocale()
     const QString fileName = dir.filePath(QStringLiteral("params.txt"));
     Widget saver;
     Widget loader;
-    setControls(saver, kDistinctValues);
-    setControls(loader, kPresetB);
+    setValues(saver, kDistinctValues);
+    setValues(loader, kPresetB);
 
     saveAs(saver, fileName);
     openFrom(loader, fileName);
 
-    QCOMPARE(controlValues(loader), kDistinctValues);
+    QCOMPARE(WindowTest::values(loader), kDistinctValues);
     QCOMPARE(readBytes(fileName), readBytes(dataPath(QStringLiteral("distinct-values.txt"))));
     QCOMPARE(logMessages(saver), QStringList{kSaved});
     QCOMPARE(logMessages(loader), QStringList{kLoaded});
@@ -625,18 +592,16 @@ void TestParameterFile::emptiedEntryLoadsAsMinimum()
     const QString fileName = dir.filePath(QStringLiteral("params.txt"));
     Widget saver;
     // Two of them start above their minimum.
-    for (const char *name : {"TorqueGain", "MAXPulseWidth", "NeutralPoint"})
-        saver.findChild<QSpinBox *>(QStringLiteral("spinBox_") + QLatin1String(name))
-            ->findChild<QLineEdit *>()
-            ->clear();
+    for (Parameter p : {Parameter::TorqueGain, Parameter::MAXPulseWidth, Parameter::NeutralPoint})
+        WindowTest::spinBox(saver, p)->findChild<QLineEdit *>()->clear();
 
     saveAs(saver, fileName);
     QCOMPARE(readBytes(fileName), QByteArray(",0,0,0,500,,0,,0,0,0,0,0,0"));
 
     Widget loader;
-    setControls(loader, kPresetB);
+    setValues(loader, kPresetB);
     openFrom(loader, fileName);
-    QCOMPARE(controlValues(loader), (Values{0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 0, 0, 0}));
+    QCOMPARE(WindowTest::values(loader), of(0, 0, 0, 0, 500, 500, 0, 500, 0, 0, 0, 0, 0, 0));
     QCOMPARE(logMessages(loader), QStringList{kLoaded});
 }
 

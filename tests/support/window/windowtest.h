@@ -1,28 +1,34 @@
 #ifndef NIMBAL_TESTS_WINDOWTEST_H
 #define NIMBAL_TESTS_WINDOWTEST_H
 
+#include "parametervalues.h"
 #include "serial/mycombobox.h"
+#include "windowcontrols.h"
 
 #include <QCheckBox>
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QSpinBox>
+#include <QString>
 #include <QStringList>
 #include <QTextBrowser>
 
-// What the tests read back from the window and do to it: its controls, the
-// status log and the serial port, found by object name or type as a user of
-// the window would find them.
+// What the tests, the benchmarks and the screenshot tool read back from the
+// window and do to it: its controls, the status log and the serial port,
+// found by object name or type as a user of the window would find them.
 namespace WindowTest {
 
-inline QSpinBox *spinBox(const QWidget &window, const QString &name)
+// A numeric parameter's spin box, a switch's check box.
+inline QSpinBox *spinBox(const QWidget &window, Parameter parameter)
 {
-    return window.findChild<QSpinBox *>(QLatin1String("spinBox_") + name);
+    return window.findChild<QSpinBox *>(QLatin1String("spinBox_") +
+                                        QLatin1String(infoOf(parameter).name));
 }
 
-inline QCheckBox *checkBox(const QWidget &window, const QString &name)
+inline QCheckBox *checkBox(const QWidget &window, Parameter parameter)
 {
-    return window.findChild<QCheckBox *>(QLatin1String("cB_") + name);
+    return window.findChild<QCheckBox *>(QLatin1String("cB_") +
+                                         QLatin1String(infoOf(parameter).name));
 }
 
 inline QTextBrowser *statusLog(const QWidget &window)
@@ -33,6 +39,35 @@ inline QTextBrowser *statusLog(const QWidget &window)
 inline QSerialPort *serialPort(const QWidget &window)
 {
     return window.findChild<QSerialPort *>();
+}
+
+inline MyComboBox *portList(const QWidget &window)
+{
+    return window.findChild<MyComboBox *>(QStringLiteral("comboBox_Port"));
+}
+
+// The fourteen controls as a parameter set (see WindowControls for the
+// details and for looking them up only once).
+inline ParameterSet values(const QWidget &window)
+{
+    return WindowControls(window).values();
+}
+
+inline bool setValues(const QWidget &window, const ParameterSet &values)
+{
+    return WindowControls(window).set(values);
+}
+
+// Chooses `path` in the port list as a user choosing an entry would; true
+// when the port is open afterwards.
+inline bool choosePort(const QWidget &window, const QString &path)
+{
+    MyComboBox *ports = portList(window);
+    QSerialPort *port = serialPort(window);
+    if (!ports || !port)
+        return false;
+    emit ports->textActivated(path);
+    return port->isOpen();
 }
 
 // The log's lines as shown; an empty log has none.
@@ -59,18 +94,6 @@ inline QStringList logMessages(const QWidget &window)
     for (const QString &line : logLines(window))
         messages.append(messageOf(line));
     return messages;
-}
-
-// Chooses `path` in the port list as a user choosing an entry would; true
-// when the port is open afterwards.
-inline bool choosePort(QWidget &window, const QString &path)
-{
-    auto *ports = window.findChild<MyComboBox *>(QStringLiteral("comboBox_Port"));
-    QSerialPort *port = serialPort(window);
-    if (!ports || !port)
-        return false;
-    emit ports->textActivated(path);
-    return port->isOpen();
 }
 
 // "<name> 打开成功  <name> Open successfully" and its kin.

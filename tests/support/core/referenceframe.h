@@ -2,24 +2,22 @@
 #define NIMBAL_TESTS_REFERENCEFRAME_H
 
 // A second encoder and decoder of the parameter frame, written field by
-// field from the frame table and sharing nothing with the program's code,
-// so the two can be checked against each other. Values are keyed by the
-// parameter's object-name stem ("TorqueGain" for spinBox_TorqueGain).
+// field from the frame table and sharing none of the program's encoding, so
+// the two can be checked against each other. It keeps its own offsets,
+// widths, bits, ranges and start values; only the container, the
+// program's ParameterSet, is common.
+
+#include "model/parameterset.h"
 
 #include <QByteArray>
-#include <QMap>
-#include <QString>
-#include <QStringList>
 
 #include <algorithm>
 
 namespace Reference {
 
-using Values = QMap<QString, int>;
-
 struct NumericField
 {
-    const char *name;
+    Parameter id;
     int offset;
     int width;
     int minimum;
@@ -29,50 +27,45 @@ struct NumericField
 
 // Byte offsets, widths and the controls' ranges and start values.
 inline const NumericField kNumeric[] = {
-    {"TorqueGain", 1, 1, 0, 255, 0},
-    {"IntegralGain", 2, 1, 0, 255, 0},
-    {"LeftAngleCoefficient", 4, 1, 0, 255, 0},
-    {"Sensitivity", 5, 1, 0, 50, 0},
-    {"IntegralSpeed", 6, 1, 0, 255, 0},
-    {"BrakeGain", 7, 2, 0, 255, 0},
-    {"MinPulseWidth", 9, 2, 500, 2500, 500},
-    {"MAXPulseWidth", 11, 2, 500, 2500, 2500},
-    {"MAXDuty", 13, 2, 0, 399, 0},
-    {"RightAngleCoefficient", 15, 1, 0, 255, 0},
-    {"NeutralPoint", 16, 2, 500, 2500, 1500},
+    {Parameter::TorqueGain, 1, 1, 0, 255, 0},
+    {Parameter::IntegralGain, 2, 1, 0, 255, 0},
+    {Parameter::LeftAngleCoefficient, 4, 1, 0, 255, 0},
+    {Parameter::Sensitivity, 5, 1, 0, 50, 0},
+    {Parameter::IntegralSpeed, 6, 1, 0, 255, 0},
+    {Parameter::BrakeGain, 7, 2, 0, 255, 0},
+    {Parameter::MinPulseWidth, 9, 2, 500, 2500, 500},
+    {Parameter::MAXPulseWidth, 11, 2, 500, 2500, 2500},
+    {Parameter::MAXDuty, 13, 2, 0, 399, 0},
+    {Parameter::RightAngleCoefficient, 15, 1, 0, 255, 0},
+    {Parameter::NeutralPoint, 16, 2, 500, 2500, 1500},
 };
 
 struct SwitchBit
 {
-    const char *name;
+    Parameter id;
     unsigned mask;
 };
 
 // Bits of the flags byte at offset 3: bit 4 is LOCK Protection, bit 5 Soft
 // Start.
 inline const SwitchBit kSwitches[] = {
-    {"ReversedRotation", 0x01},
-    {"LOCKProtection", 0x10},
-    {"SoftStart", 0x20},
+    {Parameter::ReversedRotation, 0x01},
+    {Parameter::LOCKProtection, 0x10},
+    {Parameter::SoftStart, 0x20},
 };
 
 inline constexpr unsigned kWriteRequest = 0x02;
 inline constexpr unsigned kWriteAnswer = 0x04;
 inline constexpr unsigned kReadAnswer = 0x08;
 
-inline Values startValues()
+inline ParameterSet startValues()
 {
-    Values v;
+    ParameterSet v;
     for (const NumericField &f : kNumeric)
-        v.insert(QLatin1String(f.name), f.start);
+        v.setValue(f.id, f.start);
     for (const SwitchBit &s : kSwitches)
-        v.insert(QLatin1String(s.name), 0);
+        v.setValue(s.id, 0);
     return v;
-}
-
-inline QStringList names()
-{
-    return startValues().keys();
 }
 
 // Recomputes byte 18: the sum of bytes 1 to 17, modulo 256.
@@ -87,17 +80,17 @@ inline QByteArray withChecksum(QByteArray frame)
 
 // The 20 bytes carrying `v`; `kindBits` joins the switch bits in the flags
 // byte. A value wider than its field keeps the field's low bytes.
-inline QByteArray encode(const Values &v, unsigned kindBits)
+inline QByteArray encode(const ParameterSet &v, unsigned kindBits)
 {
     QByteArray frame(20, '\0');
     frame[0] = char(0x55);
     unsigned flags = kindBits;
     for (const SwitchBit &s : kSwitches)
-        if (v.value(QLatin1String(s.name)))
+        if (v.value(s.id))
             flags |= s.mask;
     frame[3] = char(flags);
     for (const NumericField &f : kNumeric) {
-        const unsigned value = unsigned(v.value(QLatin1String(f.name)));
+        const unsigned value = unsigned(v.value(f.id));
         frame[f.offset] = char(value & 0xFF);
         if (f.width == 2)
             frame[f.offset + 1] = char((value >> 8) & 0xFF);
@@ -107,27 +100,25 @@ inline QByteArray encode(const Values &v, unsigned kindBits)
 }
 
 // The raw values a frame carries, not limited to any range.
-inline Values decode(const QByteArray &frame)
+inline ParameterSet decode(const QByteArray &frame)
 {
-    Values v;
+    ParameterSet v;
     for (const NumericField &f : kNumeric) {
         int value = uchar(frame.at(f.offset));
         if (f.width == 2)
             value |= uchar(frame.at(f.offset + 1)) << 8;
-        v.insert(QLatin1String(f.name), value);
+        v.setValue(f.id, value);
     }
     for (const SwitchBit &s : kSwitches)
-        v.insert(QLatin1String(s.name), (uchar(frame.at(3)) & s.mask) ? 1 : 0);
+        v.setValue(s.id, (uchar(frame.at(3)) & s.mask) ? 1 : 0);
     return v;
 }
 
 // What the controls show after taking `v`: each value limited to its range.
-inline Values clamped(Values v)
+inline ParameterSet clamped(ParameterSet v)
 {
-    for (const NumericField &f : kNumeric) {
-        const QString name = QLatin1String(f.name);
-        v[name] = std::clamp(v.value(name), f.minimum, f.maximum);
-    }
+    for (const NumericField &f : kNumeric)
+        v.setValue(f.id, std::clamp(v.value(f.id), f.minimum, f.maximum));
     return v;
 }
 

@@ -16,6 +16,8 @@ class TestParameterLine : public QObject
 private slots:
     void parseLineKeepsValuesUnclampedAndPositional_data();
     void parseLineKeepsValuesUnclampedAndPositional();
+    void strictLineSaysWhatIsWrongAndWhere_data();
+    void strictLineSaysWhatIsWrongAndWhere();
 };
 
 void TestParameterLine::parseLineKeepsValuesUnclampedAndPositional_data()
@@ -59,6 +61,66 @@ void TestParameterLine::parseLineKeepsValuesUnclampedAndPositional()
     if (!expected)
         return;
     QCOMPARE(*parsed, *expected);
+}
+
+using Kind = ParameterFile::LineProblem::Kind;
+Q_DECLARE_METATYPE(Kind)
+
+void TestParameterLine::strictLineSaysWhatIsWrongAndWhere_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<int>("position"); // 0: no problem, or the whole line
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("fieldCount");
+
+    QTest::newRow("start values") << "0,0,0,0,500,2500,0,1500,0,0,0,0,0,0" << Kind::Empty << 0
+                                  << QString() << -1;
+    QTest::newRow("every maximum") << "255,255,255,255,2500,2500,50,2500,399,255,255,1,1,1"
+                                   << Kind::Empty << 0 << QString() << -1;
+    QTest::newRow("empty line") << "" << Kind::Empty << 0 << QString() << 0;
+    QTest::newRow("thirteen fields")
+        << "1,2,3,4,500,6,7,500,9,10,11,0,1" << Kind::FieldCount << 0 << QString() << 13;
+    QTest::newRow("fifteen fields")
+        << "0,0,0,0,500,2500,0,1500,0,0,0,0,0,0,0" << Kind::FieldCount << 0 << QString() << 15;
+    QTest::newRow("plus sign") << "0,+5,0,0,500,2500,0,1500,0,0,0,0,0,0" << Kind::NotDecimal << 2
+                               << "+5" << 14;
+    QTest::newRow("blank") << "0,0, 7,0,500,2500,0,1500,0,0,0,0,0,0" << Kind::NotDecimal << 3
+                           << " 7" << 14;
+    QTest::newRow("empty field") << "0,0,0,0,500,2500,0,,0,0,0,0,0,0" << Kind::NotDecimal << 8
+                                 << QString() << 14;
+    QTest::newRow("below range") << "0,0,0,0,499,2500,0,1500,0,0,0,0,0,0" << Kind::OutOfRange << 5
+                                 << "499" << 14;
+    QTest::newRow("above range") << "0,0,0,0,500,2500,51,1500,0,0,0,0,0,0" << Kind::OutOfRange << 7
+                                 << "51" << 14;
+    QTest::newRow("too big for an int") << "0,0,0,0,500,2500,0,1500,99999999999,0,0,0,0,0"
+                                        << Kind::OutOfRange << 9 << "99999999999" << 14;
+    QTest::newRow("switch 2") << "0,0,0,0,500,2500,0,1500,0,0,0,0,0,2" << Kind::OutOfRange << 14
+                              << "2" << 14;
+    QTest::newRow("first bad field wins")
+        << "x,0,0,0,0,2500,0,1500,0,0,0,0,0,2" << Kind::NotDecimal << 1 << "x" << 14;
+}
+
+void TestParameterLine::strictLineSaysWhatIsWrongAndWhere()
+{
+    QFETCH(QString, line);
+    QFETCH(Kind, kind);
+    QFETCH(int, position);
+    QFETCH(QString, value);
+    QFETCH(int, fieldCount);
+
+    ParameterFile::LineProblem problem;
+    const std::optional<ParameterSet> parsed = ParameterFile::parseLineStrict(line, &problem);
+    QCOMPARE(parsed.has_value(), fieldCount < 0);
+    if (parsed) {
+        // A fit line gives the values the lenient parser gives.
+        QCOMPARE(*parsed, *ParameterFile::parseLine(line));
+        return;
+    }
+    QCOMPARE(int(problem.kind), int(kind));
+    QCOMPARE(problem.position, position);
+    QCOMPARE(problem.value, value);
+    QCOMPARE(problem.fieldCount, fieldCount);
 }
 
 QTEST_APPLESS_MAIN(TestParameterLine)

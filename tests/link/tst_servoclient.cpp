@@ -32,6 +32,7 @@ private slots:
     void readFindsTheAnswerWhateverSurroundsIt();
     void writeSendsTheWindowsBytesAndWaitsForTheWriteAnswer();
     void answerOfTheOtherKindIsNotTaken();
+    void answerLeftFromEarlierIsNotTaken();
     void vanishingPortEndsTheWaitAtOnce();
 };
 
@@ -109,6 +110,26 @@ void ServoClientTest::answerOfTheOtherKindIsNotTaken()
     client.setTimeout(100);
     client.setRetries(0);
     QCOMPARE(int(client.read().outcome), int(ServoClient::Outcome::NoAnswer));
+}
+
+// A late or duplicate answer to an earlier request, already on the line
+// when a request goes out, is not this request's answer.
+void ServoClientTest::answerLeftFromEarlierIsNotTaken()
+{
+    ServoSimulator servo;
+    QVERIFY(servo.isOpen());
+    servo.setSilent(true);
+    connect(&servo, &ServoSimulator::requestReceived, &servo, [&] {
+        servo.sendRaw(ParameterFrame::encode(someValues(), ParameterFrame::kReadAnswerBit));
+    });
+    ServoClient client;
+    QVERIFY(client.open(servo.slavePath()));
+    QVERIFY(servo.sendRaw(
+        ParameterFrame::encode(ParameterSet::startValues(), ParameterFrame::kReadAnswerBit)));
+
+    const ServoClient::Reply reply = client.read();
+    QCOMPARE(int(reply.outcome), int(ServoClient::Outcome::Answered));
+    QVERIFY(reply.values == someValues());
 }
 
 void ServoClientTest::vanishingPortEndsTheWaitAtOnce()

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -14,7 +15,11 @@
 #include <QtTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -102,6 +107,35 @@ private:
     bool m_active = false;
 };
 
+// A file bound over `target` (as root) for the length of a test; nothing
+// when `target` is empty or mounting is not allowed.
+class BindMount
+{
+public:
+    explicit BindMount(const QString &target) : m_target(target)
+    {
+        if (target.isEmpty() || ::geteuid() != 0)
+            return;
+        m_source = target + QStringLiteral(".bound");
+        QFile::copy(target, m_source);
+        m_mounted = QProcess::execute(QStringLiteral("mount"),
+                                      {QStringLiteral("--bind"), m_source, target}) == 0;
+    }
+    ~BindMount()
+    {
+        if (m_mounted)
+            QProcess::execute(QStringLiteral("umount"), {m_target});
+        if (!m_source.isEmpty())
+            QFile::remove(m_source);
+    }
+    bool isMounted() const { return m_mounted; }
+
+private:
+    QString m_target;
+    QString m_source;
+    bool m_mounted = false;
+};
+
 // The process's peak resident size brought down to its present size, so
 // that a later peak is what came after; false where the kernel does not
 // offer that (Linux before 4.0, a /proc without it).
@@ -149,6 +183,8 @@ private slots:
     void saveTakesControlsAsTheyAreWhenTheDialogCloses();
     void failedSaveLogsFailureAndKeepsOldFile_data();
     void failedSaveLogsFailureAndKeepsOldFile();
+    void saveKeepsWhatTheFileIs_data();
+    void saveKeepsWhatTheFileIs();
 
     void loadSetsControlsFromFirstLine_data();
     void loadSetsControlsFromFirstLine();
@@ -297,6 +333,7 @@ enum class SaveFailure
     MissingDirectory,
     DirectoryIsAFile,
     DiskFull,
+    ReplacedAtLastStep,
 };
 Q_DECLARE_METATYPE(SaveFailure)
 
@@ -307,6 +344,9 @@ void TestParameterFile::failedSaveLogsFailureAndKeepsOldFile_data()
     QTest::newRow("directory does not exist") << SaveFailure::MissingDirectory;
     QTest::newRow("directory part is a regular file") << SaveFailure::DirectoryIsAFile;
     QTest::newRow("disk full over a longer file") << SaveFailure::DiskFull;
+    // The new line is written whole; then the old file cannot be replaced.
+    QTest::newRow("the file cannot be replaced at the last step")
+        << SaveFailure::ReplacedAtLastStep;
 }
 
 void TestParameterFile::failedSaveLogsFailureAndKeepsOldFile()
@@ -327,10 +367,15 @@ void TestParameterFile::failedSaveLogsFailureAndKeepsOldFile()
         fileName = dir.filePath(QStringLiteral("plain/params.txt"));
         break;
     case SaveFailure::DiskFull:
+    case SaveFailure::ReplacedAtLastStep:
         fileName = dir.filePath(QStringLiteral("params.txt"));
         QVERIFY(writeBytes(fileName, oldBytes));
         break;
     }
+    // A file bound over it makes it busy: it cannot be renamed over.
+    const BindMount busy(failure == SaveFailure::ReplacedAtLastStep ? fileName : QString());
+    if (failure == SaveFailure::ReplacedAtLastStep && !busy.isMounted())
+        QSKIP("needs root to bind-mount a file");
     const QStringList entriesBefore =
         QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     Widget w;
@@ -347,8 +392,64 @@ void TestParameterFile::failedSaveLogsFailureAndKeepsOldFile()
 
     QCOMPARE(logMessages(w), QStringList{kSaveFailed});
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), entriesBefore);
-    if (failure == SaveFailure::DiskFull)
+    if (failure == SaveFailure::DiskFull || failure == SaveFailure::ReplacedAtLastStep)
         QCOMPARE(readBytes(fileName), oldBytes);
+}
+
+void TestParameterFile::saveKeepsWhatTheFileIs_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("another user's file keeps its owner and mode") << "owned";
+    QTest::newRow("FIFO, written through") << "fifo";
+    QTest::newRow("character device, written through") << "device";
+}
+
+// A saved file keeps its owner and mode; a FIFO or a device node is written
+// to, never replaced by a file.
+void TestParameterFile::saveKeepsWhatTheFileIs()
+{
+    QFETCH(QString, kind);
+    if (kind != QLatin1String("fifo") && ::geteuid() != 0)
+        QSKIP("needs root to own files for others or make a device node");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString fileName = dir.filePath(kind);
+    const QByteArray native = QFile::encodeName(fileName);
+    int reader = -1;
+    if (kind == QLatin1String("owned")) {
+        QVERIFY(writeBytes(fileName, "old"));
+        QVERIFY(::chown(native.constData(), 65534, 65534) == 0);
+        QVERIFY(::chmod(native.constData(), 0600) == 0);
+    } else if (kind == QLatin1String("fifo")) {
+        QVERIFY(::mkfifo(native.constData(), 0600) == 0);
+        reader = ::open(native.constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+    } else {
+        // A node of the null device, of this test's own.
+        QVERIFY(::mknod(native.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0);
+    }
+    struct stat before = {};
+    QVERIFY(::stat(native.constData(), &before) == 0);
+    Widget w;
+    setValues(w, kDistinctValues);
+
+    saveAs(w, fileName);
+
+    QCOMPARE(logMessages(w), QStringList{kSaved});
+    struct stat after = {};
+    QVERIFY(::stat(native.constData(), &after) == 0);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    const QByteArray expected = readBytes(dataPath(QStringLiteral("distinct-values.txt")));
+    if (kind == QLatin1String("owned"))
+        QCOMPARE(readBytes(fileName), expected);
+    if (reader >= 0) {
+        QByteArray got(128, '\0');
+        got.resize(int(::read(reader, got.data(), size_t(got.size()))));
+        ::close(reader);
+        QCOMPARE(got, expected);
+    }
 }
 
 void TestParameterFile::loadSetsControlsFromFirstLine_data()

@@ -98,6 +98,13 @@ void Widget::on_comboBox_Port_textActivated(const QString &arg1)
     const bool opened = serialPort->open(QIODevice::ReadWrite);
     // Bytes left over from the previous port are no part of this one's frames.
     receiveBuffer.clear();
+    // Take in at once whatever has arrived. On Windows this also starts the
+    // port's first read, which some serial drivers would otherwise leave
+    // waiting for a "character received" event that they never send (Wine's;
+    // a port redirected into a remote desktop session): no answer would
+    // ever reach the window.
+    if (opened)
+        serialDataRead();
     const QString name = serialPort->portName();
     appendStatus(opened ? StatusLog::portOpened(name) : StatusLog::portFailedToOpen(name));
 }

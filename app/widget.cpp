@@ -109,21 +109,18 @@ void Widget::on_comboBox_Port_textActivated(const QString &arg1)
     appendStatus(opened ? StatusLog::portOpened(name) : StatusLog::portFailedToOpen(name));
 }
 
+// The document's block limit drops the oldest line. The newest is kept in
+// view: append() scrolls along only when it finds the view at the end, and
+// it misjudges that while the lines before are still being laid out (with
+// a font taller than the log, as other systems substitute for the window's).
 void Widget::appendStatus(const QString &message)
 {
-    // Once the log is full, the oldest line leaves in the same edit as the
-    // new one comes, so the log is laid out once per line instead of twice.
-    // The document's own block limit stays as the guard.
-    QTextDocument *log = form->textBrowser_StateShow->document();
-    QTextCursor edit(log);
-    edit.beginEditBlock();
-    if (log->blockCount() >= StatusLog::kMaximumLines && !log->isEmpty()) {
-        edit.movePosition(QTextCursor::Start);
-        edit.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
-        edit.removeSelectedText();
-    }
-    form->textBrowser_StateShow->append(StatusLog::line(currentTime, message));
-    edit.endEditBlock();
+    QTextBrowser *log = form->textBrowser_StateShow;
+    log->append(StatusLog::line(currentTime, message));
+    QTextCursor end(log->document());
+    end.movePosition(QTextCursor::End);
+    log->setTextCursor(end);
+    log->ensureCursorVisible();
 }
 
 // ---- Parameter controls ----------------------------------------------------

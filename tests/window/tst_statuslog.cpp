@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QThread>
 #include <QtTest>
 
@@ -35,6 +36,7 @@ private slots:
     void lineBeforeTheFirstTickHasAnEmptyStamp();
     void lineAfterTheFirstTickCarriesTheLocalTime();
     void onlyTheLatestFourLinesStay();
+    void latestLineIsInView();
     void linesBetweenTwoTicksShareTheirStamp();
     void requestsWithoutAPortLogNothing_data();
     void requestsWithoutAPortLogNothing();
@@ -92,6 +94,39 @@ void TestStatusLog::onlyTheLatestFourLinesStay()
 // The stamp is the time of the latest tick, not of the logging: a line
 // logged after the wall clock's second has turned, but before the next tick,
 // carries the same stamp.
+// The log holds more lines than it shows (a font taller than the window was
+// drawn for, such as another system's fallback for the window's font): the
+// line just logged is the one in view.
+void TestStatusLog::latestLineIsInView()
+{
+    Widget w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTextBrowser *log = statusLog(w);
+    // The largest font of which one line fits and two do not.
+    QFont font = log->font();
+    for (int pixels = 40; pixels > 4; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).lineSpacing() * 5 / 3 < log->viewport()->height())
+            break;
+    }
+    log->setFont(font);
+    for (int i = 1; i <= 6; ++i) {
+        w.appendStatus(QStringLiteral("line %1").arg(i));
+        QCoreApplication::processEvents();
+        // Where the newest line ends, as the view shows it.
+        QTextCursor end(log->document());
+        end.movePosition(QTextCursor::End);
+        const QRect shown = log->cursorRect(end);
+        QVERIFY2(log->viewport()->rect().contains(shown),
+                 qPrintable(QStringLiteral("line %1 ends at %2..%3 of %4")
+                                .arg(i)
+                                .arg(shown.top())
+                                .arg(shown.bottom())
+                                .arg(log->viewport()->height())));
+    }
+}
+
 void TestStatusLog::linesBetweenTwoTicksShareTheirStamp()
 {
     Widget w;

@@ -4,13 +4,7 @@
 # (cmake --build build --target package, or tools/package.sh). Included by
 # the top-level CMakeLists.txt after the programs' own install rules.
 
-# The project's addresses. The AppStream id is the reverse of the
-# project's domain followed by the program's name, and stays the same from
-# release to release: software centres know the program by it.
-set(NIMBAL_MAINTAINER "The Nimbal Servo developers <servo@nimbal.org>")
-set(NIMBAL_HOMEPAGE "https://nimbal.org/servo/")
-set(NIMBAL_SCREENSHOT_URL "${NIMBAL_HOMEPAGE}screenshot.png")
-set(NIMBAL_APPSTREAM_ID org.nimbal.NimbalServo)
+include(${CMAKE_CURRENT_LIST_DIR}/project.cmake)
 
 # The releases, from CHANGELOG.md, whose newest must be this version.
 include(${CMAKE_CURRENT_LIST_DIR}/releases.cmake)
@@ -21,15 +15,9 @@ if(NOT NIMBAL_RELEASE_VERSION STREQUAL PROJECT_VERSION)
 endif()
 set(NIMBAL_METAINFO_RELEASES "${NIMBAL_RELEASE_METAINFO}")
 
-# The copyright holder and the licence text, from LICENSE, in the form of a
-# Debian copyright file: every line indented, blank lines as " .".
-file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
-if(NOT license MATCHES "\nCopyright \\(c\\) ([^\n]+)\n\n(.+[^\n])\n*$")
-    message(FATAL_ERROR "LICENSE: no \"Copyright (c) YEAR HOLDER\" line before the licence text")
-endif()
-set(NIMBAL_COPYRIGHT "${CMAKE_MATCH_1}")
-string(REPLACE "\n\n" "\n.\n" NIMBAL_LICENSE_TEXT " ${CMAKE_MATCH_2}")
+# The licence in the form of a Debian copyright file: every line indented,
+# blank lines as " .".
+string(REPLACE "\n\n" "\n.\n" NIMBAL_LICENSE_TEXT " ${NIMBAL_LICENSE_BODY}")
 string(REPLACE "\n" "\n " NIMBAL_LICENSE_TEXT "${NIMBAL_LICENSE_TEXT}")
 
 set(packaging_out ${PROJECT_BINARY_DIR}/packaging)

@@ -34,6 +34,12 @@ BUILD_PACKAGES=(build-essential cmake ninja-build qtbase5-dev libqt5serialport5-
 # it (lintian, appstreamcli, desktop-file-validate, groff, man).
 PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff-base man-db)
 
+# Packages of the Windows build: the MinGW-w64 cross compilers, what builds
+# Qt for it (tools/windows-qt.sh), Wine to run its tests, NSIS for its
+# installer, and a font for the tests' screenless platform.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix make perl xz-utils wine wine64 nsis unzip
+    fonts-dejavu-core)
+
 # Packages of the Qt 6 build.
 QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev libgl-dev)
 

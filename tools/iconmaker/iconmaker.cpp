@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QColorSpace>
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QFont>
@@ -372,6 +373,40 @@ bool writeFile(const QString &path, const QByteArray &data)
     return f.write(data) == data.size() && f.flush();
 }
 
+// A Windows icon file holding the application icon at the sizes Windows
+// shows (Explorer, the Start menu, the task bar, title bars), each as a
+// PNG, which Windows reads in icon files since Vista.
+bool encodeWindowsIcon(QByteArray *out)
+{
+    const int sizes[] = {16, 24, 32, 48, 64, 256};
+    QList<QByteArray> images;
+    for (int size : sizes) {
+        QByteArray png;
+        const QImage icon = drawApplicationIcon()
+                                .scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                .convertToFormat(QImage::Format_ARGB32);
+        if (!encode(icon, "png", -1, &png))
+            return false;
+        images.append(png);
+    }
+    QDataStream ico(out, QIODevice::WriteOnly);
+    ico.setByteOrder(QDataStream::LittleEndian);
+    const int count = int(images.size());
+    ico << quint16(0) << quint16(1) << quint16(count); // reserved, type 1 (icon), count
+    quint32 offset = 6 + 16 * count;
+    for (int i = 0; i < count; ++i) {
+        // Width and height 0 stand for 256.
+        const quint8 side = quint8(sizes[i] == 256 ? 0 : sizes[i]);
+        ico << side << side << quint8(0) << quint8(0) // no palette, reserved
+            << quint16(1) << quint16(32)              // colour planes, bits per pixel
+            << quint32(images.at(i).size()) << offset;
+        offset += quint32(images.at(i).size());
+    }
+    for (const QByteArray &png : images)
+        ico.writeRawData(png.constData(), int(png.size()));
+    return ico.status() == QDataStream::Ok;
+}
+
 struct Picture
 {
     const char *name;
@@ -386,8 +421,9 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
 
     const QStringList args = app.arguments();
-    if (args.size() != 2 && args.size() != 3) {
-        std::fprintf(stderr, "usage: nimbal-iconmaker OUTDIR [DESKTOP_ICON_PNG]\n");
+    if (args.size() < 2 || args.size() > 4) {
+        std::fprintf(stderr,
+                     "usage: nimbal-iconmaker OUTDIR [DESKTOP_ICON_PNG [WINDOWS_ICON_ICO]]\n");
         return 2;
     }
     const QDir outDir(args.at(1));
@@ -426,11 +462,20 @@ int main(int argc, char *argv[])
         }
     }
     // The application icon that desktop menus show, installed beside the program.
-    if (args.size() == 3) {
+    if (args.size() >= 3) {
         QByteArray data;
         const QImage icon = drawApplicationIcon().convertToFormat(QImage::Format_ARGB32);
         if (!encode(icon, "png", -1, &data) || !writeFile(args.at(2), data)) {
             std::fprintf(stderr, "nimbal-iconmaker: failed to write %s\n", qPrintable(args.at(2)));
+            ++failures;
+        }
+    }
+    // The same icon for the Windows programs, their Start-menu entry and
+    // their installer.
+    if (args.size() == 4) {
+        QByteArray data;
+        if (!encodeWindowsIcon(&data) || !writeFile(args.at(3), data)) {
+            std::fprintf(stderr, "nimbal-iconmaker: failed to write %s\n", qPrintable(args.at(3)));
             ++failures;
         }
     }

@@ -1,0 +1,73 @@
+# What makes Nimbal Servo an installable Windows program: the icon and the
+# version resource of both programs, the Qt and MinGW runtime DLLs and the
+# Qt plugins they need beside them, and CPack's NSIS installer and portable
+# ZIP (cmake --build --preset windows --target package). Included by the
+# top-level CMakeLists.txt, after the programs' own install rules, when
+# building for Windows. The programs run from their folder alone: Qt finds
+# its plugins in the folders beside the program, so no qt.conf is needed.
+
+include(${CMAKE_CURRENT_LIST_DIR}/project.cmake)
+set(NIMBAL_WINDOWS_ICON ${PROJECT_SOURCE_DIR}/resources/windows/nimbal-servo.ico)
+
+# nimbal_windows_resources(TARGET DESCRIPTION): the icon and a version
+# resource for the program TARGET.
+function(nimbal_windows_resources target description)
+    set(NIMBAL_RC_PROGRAM ${target})
+    set(NIMBAL_RC_DESCRIPTION "${description}")
+    set(NIMBAL_RC_ICON ${NIMBAL_WINDOWS_ICON})
+    set(rc ${PROJECT_BINARY_DIR}/packaging/${target}.rc)
+    configure_file(${PROJECT_SOURCE_DIR}/resources/windows/version.rc.in ${rc} @ONLY)
+    target_sources(${target} PRIVATE ${rc})
+endfunction()
+nimbal_windows_resources(nimbal-servo "Nimbal Servo, the servo controller set-up window")
+nimbal_windows_resources(nimbalctl "nimbalctl, the servo controller command line")
+
+# The Qt libraries and plugins, as the Qt build names them.
+set(qt Qt${QT_VERSION_MAJOR})
+set(runtime_files)
+foreach(module Core Gui Widgets SerialPort)
+    list(APPEND runtime_files $<TARGET_FILE:${qt}::${module}>)
+endforeach()
+# The MinGW runtime of the programs and of Qt, wherever the compiler keeps it.
+foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                    OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+        message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not know where ${dll} is")
+    endif()
+    list(APPEND runtime_files ${path})
+endforeach()
+install(FILES ${runtime_files} DESTINATION .)
+install(FILES $<TARGET_FILE:${qt}::QWindowsIntegrationPlugin> DESTINATION platforms)
+install(FILES $<TARGET_FILE:${qt}::QJpegPlugin> DESTINATION imageformats)
+install(FILES $<TARGET_FILE:${qt}::QWindowsVistaStylePlugin> DESTINATION styles)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+
+# The installer, nimbal-servo-VERSION-win64.exe, and the same files as a
+# ZIP, in the build folder.
+set(CPACK_GENERATOR NSIS ZIP)
+set(CPACK_PACKAGE_NAME nimbal-servo)
+set(CPACK_PACKAGE_VENDOR "The Nimbal Servo developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "set up a Nimbal servo controller over a serial line")
+set(CPACK_PACKAGE_FILE_NAME nimbal-servo-${PROJECT_VERSION}-win64)
+set(CPACK_PACKAGE_INSTALL_DIRECTORY "Nimbal Servo")
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Nimbal Servo")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+# A Start-menu entry for the window; the installer's own uninstaller and
+# its entry in Apps & Features come with every NSIS installer.
+set(CPACK_PACKAGE_EXECUTABLES nimbal-servo "Nimbal Servo")
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
+set(CPACK_NSIS_DISPLAY_NAME "Nimbal Servo")
+set(CPACK_NSIS_PACKAGE_NAME "Nimbal Servo")
+set(CPACK_NSIS_INSTALLED_ICON_NAME nimbal-servo.exe)
+set(CPACK_NSIS_MUI_ICON ${NIMBAL_WINDOWS_ICON})
+set(CPACK_NSIS_MUI_UNIICON ${NIMBAL_WINDOWS_ICON})
+set(CPACK_NSIS_URL_INFO_ABOUT ${NIMBAL_HOMEPAGE})
+set(CPACK_NSIS_CONTACT "${NIMBAL_MAINTAINER}")
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
+# makensis builds a 32-bit installer unless told otherwise; the programs
+# are 64-bit, and so is the installer that puts them in Program Files.
+set(CPACK_NSIS_EXECUTABLE ${PROJECT_SOURCE_DIR}/tools/windows/makensis-amd64.sh)
+include(CPack)

@@ -1,0 +1,23 @@
+# The environment of Wine for the windows build; source it, then run wine.
+# It sets WINEPREFIX (the build's own prefix; NIMBAL_WINEPREFIX names
+# another), WINEPATH (the Qt and MinGW runtime DLLs) and quiet Wine logging.
+# Wine hands no QT_ variable to Windows programs; wine-prefix.sh puts those
+# the tests need into the prefix's own environment.
+nimbal_windows_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+nimbal_windows_qt=$(bash "$nimbal_windows_here/../windows-qt.sh" --prefix) || true
+
+# A Unix path as Wine's drive Z: sees it.
+nimbal_dos_path() {
+    local path=$1
+    echo "Z:${path//\//\\}"
+}
+
+export WINEPREFIX=${NIMBAL_WINEPREFIX:-$(cd "$nimbal_windows_here/../.." && pwd)/build/windows/wine}
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+# No offer to install Mono or Gecko: neither is needed.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+nimbal_mingw_runtime=(/usr/lib/gcc/x86_64-w64-mingw32/*-posix)
+WINEPATH="$(nimbal_dos_path "$nimbal_windows_qt/bin");$(nimbal_dos_path "${nimbal_mingw_runtime[0]}")"
+WINEPATH+=";$(nimbal_dos_path /usr/x86_64-w64-mingw32/lib)"
+export WINEPATH

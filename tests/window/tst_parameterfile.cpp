@@ -14,12 +14,14 @@
 #include <QTextBrowser>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
 #include <csignal>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -80,6 +82,7 @@ void openFrom(Widget &w, const QString &fileName)
     clickButton(w, "pB_OpenParameter");
 }
 
+#ifdef Q_OS_UNIX
 // Lowers the limit on the size of files this process writes, as a full disk
 // would stop a write; a write past it fails with EFBIG instead of raising
 // SIGXFSZ. Both are put back when the guard goes.
@@ -135,6 +138,19 @@ private:
     QString m_source;
     bool m_mounted = false;
 };
+#else
+// Windows has neither a file size limit nor bind mounts.
+struct FileSizeLimit
+{
+    explicit FileSizeLimit(int) {}
+    bool isActive() const { return false; }
+};
+struct BindMount
+{
+    explicit BindMount(const QString &) {}
+    bool isMounted() const { return false; }
+};
+#endif
 
 // The process's peak resident size brought down to its present size, so
 // that a later peak is what came after; false where the kernel does not
@@ -375,7 +391,7 @@ void TestParameterFile::failedSaveLogsFailureAndKeepsOldFile()
     // A file bound over it makes it busy: it cannot be renamed over.
     const BindMount busy(failure == SaveFailure::ReplacedAtLastStep ? fileName : QString());
     if (failure == SaveFailure::ReplacedAtLastStep && !busy.isMounted())
-        QSKIP("needs root to bind-mount a file");
+        QSKIP("cannot bind a file over another here (on Linux, as root)");
     const QStringList entriesBefore =
         QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     Widget w;
@@ -384,7 +400,8 @@ void TestParameterFile::failedSaveLogsFailureAndKeepsOldFile()
     if (failure == SaveFailure::DiskFull) {
         // Room for a few bytes of the new line, not for all of it.
         const FileSizeLimit limit(8);
-        QVERIFY(limit.isActive());
+        if (!limit.isActive())
+            QSKIP("cannot lower the file size limit here");
         saveAs(w, fileName);
     } else {
         saveAs(w, fileName);
@@ -409,6 +426,9 @@ void TestParameterFile::saveKeepsWhatTheFileIs_data()
 void TestParameterFile::saveKeepsWhatTheFileIs()
 {
     QFETCH(QString, kind);
+#ifndef Q_OS_UNIX
+    QSKIP("owners, FIFOs and device nodes are POSIX's");
+#else
     if (kind != QLatin1String("fifo") && ::geteuid() != 0)
         QSKIP("needs root to own files for others or make a device node");
     QTemporaryDir dir;
@@ -450,6 +470,7 @@ void TestParameterFile::saveKeepsWhatTheFileIs()
         ::close(reader);
         QCOMPARE(got, expected);
     }
+#endif
 }
 
 void TestParameterFile::loadSetsControlsFromFirstLine_data()

@@ -1,13 +1,36 @@
 #!/usr/bin/env bash
 # Writes docs/screenshot.png: the window under Xvfb with a CJK font, after
-# reading and writing the parameters of a simulated servo.
+# reading and writing the parameters of a simulated servo. With "windows",
+# writes docs/screenshot-windows.png: the Windows window under Wine on
+# Xvfb, talking to the Linux simulated servo through COM5 (needs the Qt
+# that tools/windows-qt.sh builds).
+# usage: tools/screenshot.sh [windows]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
 install_packages "${BUILD_PACKAGES[@]}" xvfb xauth fonts-noto-cjk
+xvfb=(xvfb-run -a -s "-screen 0 1024x768x24")
 
-configure_and_build bench nimbal-screenshot
+configure_and_build bench nimbal-screenshot nimbal-servo-sim
 mkdir -p docs
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
-    ./build/bench/tools/screenshot/nimbal-screenshot docs/screenshot.png
-echo "wrote docs/screenshot.png"
+if [ "${1:-}" != windows ]; then
+    QT_QPA_PLATFORM=xcb "${xvfb[@]}" ./build/bench/tools/screenshot/nimbal-screenshot \
+        docs/screenshot.png
+    echo "wrote docs/screenshot.png"
+    exit 0
+fi
+
+install_packages "${WINDOWS_PACKAGES[@]}"
+configure_and_build windows nimbal-screenshot
+source tools/windows/wine-env.sh
+tools/windows/wine-prefix.sh start
+sim_out=$(mktemp)
+./build/bench/tools/servosim/nimbal-servo-sim --hold >"$sim_out" &
+sim=$!
+trap 'kill $sim; rm -f "$sim_out" "$WINEPREFIX/dosdevices/com5"' EXIT
+until [ -s "$sim_out" ]; do sleep 0.05; done
+ln -sfn "$(head -n 1 "$sim_out")" "$WINEPREFIX/dosdevices/com5"
+# The windows platform, not the tests' screenless one.
+"${xvfb[@]}" tools/windows/wine-run.sh build/windows/tools/screenshot/nimbal-screenshot.exe \
+    "Z:$PWD/docs/screenshot-windows.png" COM5 -platform windows 2> >(grep -v '^wine: ' >&2)
+echo "wrote docs/screenshot-windows.png"

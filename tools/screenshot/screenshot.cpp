@@ -1,12 +1,17 @@
-// Opens the window as the program does, connects it to a simulated servo,
-// reads the servo's parameters and writes a picture of the window.
+// Opens the window as the program does, connects it to a servo, reads and
+// writes the servo's parameters and writes a picture of the window.
 //
-// usage: nimbal-screenshot OUTPUT.png   (run under a display, e.g. Xvfb)
+// usage: nimbal-screenshot OUTPUT.png [PORT]   (run under a display, e.g. Xvfb)
+//
+// Without PORT (POSIX only) it plays the servo itself, on a
+// pseudo-terminal; with PORT, the servo is on that port.
 
 #include "app/applicationsetup.h"
 #include "app/widget.h"
-#include "servosimulator.h"
 #include "windowtest.h"
+#ifdef NIMBAL_HAS_SERVO_SIMULATOR
+#include "servosimulator.h"
+#endif
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,16 +39,26 @@ int main(int argc, char *argv[])
 {
     ApplicationSetup::beforeApplication();
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: nimbal-screenshot OUTPUT.png\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: nimbal-screenshot OUTPUT.png [PORT]\n");
         return 2;
     }
     ApplicationSetup::applyFont();
 
+    QString port = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString();
+#ifdef NIMBAL_HAS_SERVO_SIMULATOR
     ServoSimulator servo;
-    if (!servo.isOpen()) {
-        std::fprintf(stderr, "no pseudo-terminal: %s\n", qPrintable(servo.errorString()));
-        return 1;
+    if (port.isEmpty()) {
+        if (!servo.isOpen()) {
+            std::fprintf(stderr, "no pseudo-terminal: %s\n", qPrintable(servo.errorString()));
+            return 1;
+        }
+        port = servo.slavePath();
+    }
+#endif
+    if (port.isEmpty()) {
+        std::fprintf(stderr, "usage: nimbal-screenshot OUTPUT.png PORT\n");
+        return 2;
     }
     Widget window;
     window.show();
@@ -51,8 +66,8 @@ int main(int argc, char *argv[])
     waitFor([] { return false; }, 1200);
 
     // Choose the servo's port as a user would pick it from the list.
-    if (!WindowTest::choosePort(window, servo.slavePath())) {
-        std::fprintf(stderr, "%s did not open\n", qPrintable(servo.slavePath()));
+    if (!WindowTest::choosePort(window, port)) {
+        std::fprintf(stderr, "%s did not open\n", qPrintable(port));
         return 1;
     }
     window.findChild<QPushButton *>(QStringLiteral("pB_ReadParameter"))->click();
@@ -60,7 +75,7 @@ int main(int argc, char *argv[])
     const bool answered = waitFor(
         [&] { return log->toPlainText().contains(QStringLiteral("Reading successful")); }, 5000);
     if (!answered) {
-        std::fprintf(stderr, "the simulated servo did not answer\n");
+        std::fprintf(stderr, "the servo did not answer\n");
         return 1;
     }
     window.findChild<QPushButton *>(QStringLiteral("pB_WriteParameter"))->click();

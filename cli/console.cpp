@@ -1,5 +1,7 @@
 #include "console.h"
 
+#include "files/filesaver.h"
+
 #include <QLocale>
 #include <QTime>
 
@@ -13,7 +15,6 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -27,34 +28,6 @@ void qtMessage(QtMsgType, const QMessageLogContext &, const QString &text)
         return;
     const QByteArray line = "nimbalctl: Qt: " + Console::escaped(text).toLocal8Bit() + '\n';
     [[maybe_unused]] const auto n = ::write(2, line.constData(), unsigned(line.size()));
-}
-
-// Writes all of `bytes`; false with errno set when the system refuses.
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    const char *p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const auto n = ::write(fd, p, unsigned(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-#ifndef Q_OS_WIN
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            // A descriptor left non-blocking by whoever started us.
-            pollfd ready{fd, POLLOUT, 0};
-            ::poll(&ready, 1, -1);
-            continue;
-        }
-#endif
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
 }
 
 #ifdef Q_OS_WIN
@@ -126,7 +99,7 @@ bool Console::write(Stream &stream, const QString &text)
             return true;
     }
 #endif
-    if (writeAll(stream.fd, text.toLocal8Bit()))
+    if (FileSaver::writeAll(stream.fd, text.toLocal8Bit()))
         return true;
     stream.failed = true;
     const int error = errno;

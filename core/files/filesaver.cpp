@@ -3,13 +3,17 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
+
+#ifdef Q_OS_UNIX
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#else
+#include <io.h>
 #endif
 
 namespace {
@@ -22,25 +26,6 @@ using Place = Problem::Place;
 Problem systemProblem(Place place, int error, const QString &folder = QString())
 {
     return {place, error, QString::fromLocal8Bit(std::strerror(error)), folder};
-}
-
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    const char *p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
 }
 
 // Whether the symbolic links from `path` lead through /proc, as /dev/stdout
@@ -63,7 +48,7 @@ std::optional<Problem> writeThrough(const QString &path, const QByteArray &bytes
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return systemProblem(Place::File, errno);
-    const bool written = writeAll(fd, bytes);
+    const bool written = FileSaver::writeAll(fd, bytes);
     const int error = errno;
     if (::close(fd) != 0 && written)
         return systemProblem(Place::File, errno);
@@ -102,7 +87,7 @@ std::optional<Problem> replace(const QString &path, const QByteArray &bytes, con
     if (fd < 0)
         return systemProblem(Place::Folder, errno, folder);
     std::optional<Problem> problem = takeOver(fd, old);
-    if (!problem && !writeAll(fd, bytes))
+    if (!problem && !FileSaver::writeAll(fd, bytes))
         problem = systemProblem(Place::File, errno);
     if (!problem && ::fsync(fd) != 0)
         problem = systemProblem(Place::File, errno);
@@ -123,6 +108,33 @@ std::optional<Problem> replace(const QString &path, const QByteArray &bytes, con
 #endif
 
 } // namespace
+
+bool FileSaver::writeAll(int fd, const QByteArray &bytes)
+{
+    const char *p = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const qint64 n = ::write(fd, p, unsigned(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+#ifdef Q_OS_UNIX
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // A descriptor left non-blocking by whoever opened it.
+            pollfd ready{fd, POLLOUT, 0};
+            ::poll(&ready, 1, -1);
+            continue;
+        }
+#endif
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
 
 std::optional<Problem> FileSaver::save(const QString &path, const QByteArray &bytes)
 {

@@ -34,6 +34,11 @@ public:
 
     // Nothing when the bytes are in place.
     static std::optional<Problem> save(const QString &path, const QByteArray &bytes);
+
+    // Writes all of `bytes` to the open descriptor `fd`, through
+    // interruptions, short writes and a descriptor left non-blocking; false,
+    // with errno saying why, when the system refuses.
+    static bool writeAll(int fd, const QByteArray &bytes);
 };
 
 #endif

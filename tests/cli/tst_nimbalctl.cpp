@@ -3,6 +3,7 @@
 // while the program does, so the servo answers as a real one would.
 
 #include "files/parameterfile.h"
+#include "mount.h"
 #include "nimbalversion.h"
 #include "protocol/parameterframe.h"
 #include "referenceframe.h"
@@ -152,30 +153,6 @@ bool isRoot()
 {
     return ::geteuid() == 0;
 }
-
-// A file system mounted here for the length of a test: a small disk that
-// fills up, or a file bound over another so that it cannot be replaced.
-// Needs root; isMounted() is false otherwise.
-class Mount
-{
-public:
-    Mount(const QStringList &arguments, const QString &target) : m_target(target)
-    {
-        if (isRoot())
-            m_mounted =
-                QProcess::execute(QStringLiteral("mount"), arguments + QStringList{target}) == 0;
-    }
-    ~Mount()
-    {
-        if (m_mounted)
-            QProcess::execute(QStringLiteral("umount"), {m_target});
-    }
-    bool isMounted() const { return m_mounted; }
-
-private:
-    QString m_target;
-    bool m_mounted = false;
-};
 
 // Fills the disk that holds `folder` up to its last bytes.
 void fill(const QString &folder)

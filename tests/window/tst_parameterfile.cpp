@@ -1,11 +1,11 @@
 #include "app/widget.h"
+#include "mount.h"
 #include "windowtest.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QtTest>
+
+#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -109,46 +111,12 @@ private:
     void (*m_oldHandler)(int) = nullptr;
     bool m_active = false;
 };
-
-// A file bound over `target` (as root) for the length of a test; nothing
-// when `target` is empty or mounting is not allowed.
-class BindMount
-{
-public:
-    explicit BindMount(const QString &target) : m_target(target)
-    {
-        if (target.isEmpty() || ::geteuid() != 0)
-            return;
-        m_source = target + QStringLiteral(".bound");
-        QFile::copy(target, m_source);
-        m_mounted = QProcess::execute(QStringLiteral("mount"),
-                                      {QStringLiteral("--bind"), m_source, target}) == 0;
-    }
-    ~BindMount()
-    {
-        if (m_mounted)
-            QProcess::execute(QStringLiteral("umount"), {m_target});
-        if (!m_source.isEmpty())
-            QFile::remove(m_source);
-    }
-    bool isMounted() const { return m_mounted; }
-
-private:
-    QString m_target;
-    QString m_source;
-    bool m_mounted = false;
-};
 #else
-// Windows has neither a file size limit nor bind mounts.
+// Windows has no file size limit.
 struct FileSizeLimit
 {
     explicit FileSizeLimit(int) {}
     bool isActive() const { return false; }
-};
-struct BindMount
-{
-    explicit BindMount(const QString &) {}
-    bool isMounted() const { return false; }
 };
 #endif
 
@@ -389,9 +357,14 @@ void TestParameterFile::failedSaveLogsFailureAndKeepsOldFile()
         break;
     }
     // A file bound over it makes it busy: it cannot be renamed over.
-    const BindMount busy(failure == SaveFailure::ReplacedAtLastStep ? fileName : QString());
-    if (failure == SaveFailure::ReplacedAtLastStep && !busy.isMounted())
-        QSKIP("cannot bind a file over another here (on Linux, as root)");
+    std::unique_ptr<Mount> busy;
+    if (failure == SaveFailure::ReplacedAtLastStep) {
+        const QString bound = dir.filePath(QStringLiteral("bound"));
+        QVERIFY(writeBytes(bound, oldBytes));
+        busy = std::make_unique<Mount>(QStringList{QStringLiteral("--bind"), bound}, fileName);
+        if (!busy->isMounted())
+            QSKIP("cannot bind a file over another here (on Linux, as root)");
+    }
     const QStringList entriesBefore =
         QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     Widget w;

@@ -64,10 +64,11 @@ int ServoSession::failure(const ServoClient::Reply &reply, const char *request)
     // A lost port has been reported when it was lost.
     if (reply.outcome == ServoClient::Outcome::PortLost)
         return ExitStatus::kPortTrouble;
-    m_console.message(m_port, QStringLiteral("no answer to the %1 request after %2 attempts of "
-                                             "%3 ms")
+    m_console.message(m_port, QStringLiteral("no answer to the %1 request after %2 of %3 ms")
                                   .arg(QLatin1String(request))
-                                  .arg(reply.attempts)
+                                  .arg(reply.attempts == 1
+                                           ? QStringLiteral("1 attempt")
+                                           : QStringLiteral("%1 attempts").arg(reply.attempts))
                                   .arg(m_client.timeout()));
     return ExitStatus::kNoAnswer;
 }

@@ -28,15 +28,22 @@ set(runtime_files)
 foreach(module Core Gui Widgets SerialPort)
     list(APPEND runtime_files $<TARGET_FILE:${qt}::${module}>)
 endforeach()
-# The MinGW runtime of the programs and of Qt, wherever the compiler keeps it.
-foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
-    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
-                    OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
-    if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
-        message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not know where ${dll} is")
-    endif()
-    list(APPEND runtime_files ${path})
-endforeach()
+if(MINGW)
+    # The MinGW runtime of the programs and of Qt, wherever the compiler
+    # keeps it.
+    foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+        execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                        OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+        if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+            message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not know where ${dll} is")
+        endif()
+        list(APPEND runtime_files ${path})
+    endforeach()
+else()
+    # Visual C++'s runtime DLLs.
+    set(CMAKE_INSTALL_SYSTEM_RUNTIME_DESTINATION .)
+    include(InstallRequiredSystemLibraries)
+endif()
 install(FILES ${runtime_files} DESTINATION .)
 install(FILES $<TARGET_FILE:${qt}::QWindowsIntegrationPlugin> DESTINATION platforms)
 install(FILES $<TARGET_FILE:${qt}::QJpegPlugin> DESTINATION imageformats)
@@ -67,7 +74,11 @@ set(CPACK_NSIS_URL_INFO_ABOUT ${NIMBAL_HOMEPAGE})
 set(CPACK_NSIS_CONTACT "${NIMBAL_MAINTAINER}")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
-# makensis builds a 32-bit installer unless told otherwise; the programs
-# are 64-bit, and so is the installer that puts them in Program Files.
-set(CPACK_NSIS_EXECUTABLE ${PROJECT_SOURCE_DIR}/tools/windows/makensis-amd64.sh)
+# makensis builds a 32-bit installer unless told otherwise. Windows runs it
+# all the same; Wine without its 32-bit half does not, so the installer
+# built on Linux, which is tested under that Wine, is 64-bit like the
+# programs it installs.
+if(CMAKE_HOST_UNIX)
+    set(CPACK_NSIS_EXECUTABLE ${PROJECT_SOURCE_DIR}/tools/windows/makensis-amd64.sh)
+endif()
 include(CPack)

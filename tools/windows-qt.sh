@@ -61,7 +61,7 @@ log=$cache/windows-qt-$version-$key.log
 rm -rf "$work" "$prefix"
 mkdir -p "$work"
 jobs=${NIMBAL_JOBS:-$(nproc)}
-echo "building Qt $version for Windows, about $((30 / jobs)) minutes, log: $log"
+echo "building Qt $version for Windows, about $((64 / jobs)) minutes, log: $log"
 started=$SECONDS
 
 build() {

@@ -5,10 +5,11 @@
 # Apps & Features, the installed nimbalctl.exe runs from its folder alone.
 # Then uninstalls it silently and checks that nothing is left behind, and
 # that the portable ZIP holds the same files.
-# usage: check-installer.sh BUILD_DIR VERSION
+# usage: check-installer.sh BUILD_DIR VERSION SERVO_SIM
 set -euo pipefail
 build=$1
 version=$2
+sim=$3
 installer=$build/nimbal-servo-$version-win64.exe
 zip=$build/nimbal-servo-$version-win64.zip
 
@@ -21,7 +22,9 @@ ok "$(basename "$installer"): $(stat -c %s "$installer") bytes"
 work=$(mktemp -d)
 export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 unset WINEPATH
+sim_pid=
 cleanup() {
+    [ -z "$sim_pid" ] || kill "$sim_pid" 2>/dev/null || true
     wineserver --kill 2>/dev/null || true
     rm -rf "$work"
 }
@@ -48,6 +51,16 @@ ok "Start-menu entry and Apps & Features entry"
 reported=$(wine 'C:\Nimbal\nimbalctl.exe' --version </dev/null 2>/dev/null | tr -d '\r')
 [ "$reported" = "nimbalctl $version" ] || fail "the installed nimbalctl.exe --version printed '$reported'"
 ok "the installed nimbalctl.exe runs from its folder: $reported"
+
+# And reads a servo through COM5.
+"$sim" --hold >"$work/sim" 2>&1 &
+sim_pid=$!
+until [ -s "$work/sim" ]; do sleep 0.05; done
+ln -sfn "$(head -n 1 "$work/sim")" "$WINEPREFIX/dosdevices/com5"
+line=$(wine 'C:\Nimbal\nimbalctl.exe' read --port COM5 --format line </dev/null 2>/dev/null | tr -d '\r')
+[ "$line" = 32,200,16,50,900,2100,25,1520,399,100,120,1,1,0 ] ||
+    fail "the installed nimbalctl.exe read '$line' from COM5"
+ok "the installed nimbalctl.exe reads the servo on COM5"
 
 wine 'C:\Nimbal\Uninstall.exe' /S </dev/null >/dev/null 2>&1
 wineserver --wait

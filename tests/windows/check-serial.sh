@@ -95,6 +95,13 @@ nimbalctl read --port COM5 --format line
 [ "$out" = "${wanted/,1500,/,1600,}" ] || fail "after the window's write, the servo holds '$out'"
 ok "the window reads COM5 and writes to it"
 
+# One servo of a batch, logged.
+nimbalctl batch --port COM5 --count 1 --log "$work/servos.csv" "$work/wanted.txt"
+expect 0 "batch"
+[ "$(grep -c '' "$work/servos.csv")" -eq 2 ] || fail "the batch log holds: $(cat "$work/servos.csv")"
+[[ $out == "1 "??:??:??" PASS"* ]] || fail "batch printed: $out"
+ok "batch --count 1 --log"
+
 nimbalctl read --port COM7
 expect 3 "a missing port"
 grep -q '^nimbalctl: COM7: cannot open: ' <<<"$err" || fail "missing port said: $err"

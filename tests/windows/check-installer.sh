@@ -44,8 +44,8 @@ wanted=$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
 [ "$installed" = "$wanted" ] || fail "installed files differ:"$'\n'"$(diff <(echo "$wanted") <(echo "$installed"))"
 ok "every file in place, nothing else"
 [ -f "$menu/Nimbal Servo.lnk" ] || fail "no Start-menu entry in $menu"
-wine reg query "$key" /v DisplayName </dev/null 2>/dev/null | grep -q 'Nimbal Servo' ||
-    fail "no entry in Apps & Features"
+entry=$(wine reg query "$key" /v DisplayName </dev/null 2>/dev/null || true)
+[[ $entry == *'Nimbal Servo'* ]] || fail "no entry in Apps & Features"
 ok "Start-menu entry and Apps & Features entry"
 
 reported=$(wine 'C:\Nimbal\nimbalctl.exe' --version </dev/null 2>/dev/null | tr -d '\r')

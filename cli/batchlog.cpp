@@ -1,9 +1,10 @@
 #include "batchlog.h"
 
+#include "files/filesaver.h"
+
 #include <QFile>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -13,11 +14,6 @@
 #endif
 
 namespace {
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // Whether the data written so far is on the disk.
 bool synced(int fd)
@@ -57,12 +53,12 @@ bool BatchLog::open(const QString &path, const QStringList &header, QString *rea
 #endif
     m_fd = ::open(QFile::encodeName(path).constData(), flags, 0666);
     if (m_fd < 0) {
-        *reason = systemReason(errno);
+        *reason = FileSaver::reason(errno);
         return false;
     }
     struct stat info = {};
     if (::fstat(m_fd, &info) != 0) {
-        *reason = systemReason(errno);
+        *reason = FileSaver::reason(errno);
         return false;
     }
     m_regular = S_ISREG(info.st_mode);
@@ -77,18 +73,14 @@ bool BatchLog::append(const QStringList &fields, QString *reason)
     const QByteArray row = fields.join(QLatin1Char(',')).toUtf8() + '\n';
     struct stat before = {};
     if (m_regular && ::fstat(m_fd, &before) != 0) {
-        *reason = systemReason(errno);
+        *reason = FileSaver::reason(errno);
         return false;
     }
-    const qint64 written = ::write(m_fd, row.constData(), unsigned(row.size()));
-    const bool whole = written == qint64(row.size());
-    // A short write stopped at the end of the disk.
-    const int error = written < 0 ? errno : ENOSPC;
-    if (whole && (!m_regular || synced(m_fd)))
+    if (FileSaver::writeAll(m_fd, row) && (!m_regular || synced(m_fd)))
         return true;
-    *reason = systemReason(whole ? errno : error);
+    *reason = FileSaver::reason(errno);
     if (m_regular && ::ftruncate(m_fd, before.st_size) != 0)
         *reason += QStringLiteral("; and the part written could not be taken back: %1")
-                       .arg(systemReason(errno));
+                       .arg(FileSaver::reason(errno));
     return false;
 }

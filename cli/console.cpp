@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -105,7 +104,7 @@ bool Console::write(Stream &stream, const QString &text)
     const int error = errno;
     // Said on standard error, unless that is what failed.
     if (&stream == &m_out)
-        message(QLatin1String(stream.name), QString::fromLocal8Bit(std::strerror(error)));
+        message(QLatin1String(stream.name), FileSaver::reason(error));
     return false;
 }
 

@@ -5,8 +5,9 @@
 
 #include <cerrno>
 
-#ifdef Q_OS_UNIX
 #include <cstring>
+
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -25,7 +26,7 @@ using Place = Problem::Place;
 
 Problem systemProblem(Place place, int error, const QString &folder = QString())
 {
-    return {place, error, QString::fromLocal8Bit(std::strerror(error)), folder};
+    return {place, error, FileSaver::reason(error), folder};
 }
 
 // Whether the symbolic links from `path` lead through /proc, as /dev/stdout
@@ -108,6 +109,11 @@ std::optional<Problem> replace(const QString &path, const QByteArray &bytes, con
 #endif
 
 } // namespace
+
+QString FileSaver::reason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 bool FileSaver::writeAll(int fd, const QByteArray &bytes)
 {

@@ -39,6 +39,9 @@ public:
     // interruptions, short writes and a descriptor left non-blocking; false,
     // with errno saying why, when the system refuses.
     static bool writeAll(int fd, const QByteArray &bytes);
+
+    // The system's words for the error number `error`.
+    static QString reason(int error);
 };
 
 #endif

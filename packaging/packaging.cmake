@@ -63,11 +63,8 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/lintian-overrides
 
 # The Debian package: nimbal-servo_VERSION_ARCH.deb in the build folder.
 set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME nimbal-servo)
-set(CPACK_PACKAGE_VENDOR "The Nimbal Servo developers")
 set(CPACK_PACKAGE_CONTACT "${NIMBAL_MAINTAINER}")
 set(CPACK_PACKAGE_HOMEPAGE_URL "${NIMBAL_HOMEPAGE}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "set up a Nimbal servo controller over a serial line")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 "Nimbal Servo reads the fourteen parameters of a Nimbal servo controller
 over a serial line (111100 baud, 8N2): eleven numbers, such as the torque
@@ -85,7 +82,6 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # finds them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

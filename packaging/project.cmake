@@ -7,6 +7,13 @@ set(NIMBAL_HOMEPAGE "https://nimbal.org/servo/")
 set(NIMBAL_SCREENSHOT_URL "${NIMBAL_HOMEPAGE}screenshot.png")
 set(NIMBAL_APPSTREAM_ID org.nimbal.NimbalServo)
 
+# What both packages are called and say of the program; CPack strips the
+# programs in both.
+set(CPACK_PACKAGE_NAME nimbal-servo)
+set(CPACK_PACKAGE_VENDOR "The Nimbal Servo developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "set up a Nimbal servo controller over a serial line")
+set(CPACK_STRIP_FILES ON)
+
 # The copyright holder, and the licence text without its title and
 # copyright line, from LICENSE.
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)

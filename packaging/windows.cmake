@@ -53,14 +53,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 # The installer, nimbal-servo-VERSION-win64.exe, and the same files as a
 # ZIP, in the build folder.
 set(CPACK_GENERATOR NSIS ZIP)
-set(CPACK_PACKAGE_NAME nimbal-servo)
-set(CPACK_PACKAGE_VENDOR "The Nimbal Servo developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "set up a Nimbal servo controller over a serial line")
 set(CPACK_PACKAGE_FILE_NAME nimbal-servo-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "Nimbal Servo")
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Nimbal Servo")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
-set(CPACK_STRIP_FILES ON)
 # A Start-menu entry for the window; the installer's own uninstaller and
 # its entry in Apps & Features come with every NSIS installer.
 set(CPACK_PACKAGE_EXECUTABLES nimbal-servo "Nimbal Servo")

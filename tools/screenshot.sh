@@ -24,12 +24,8 @@ install_packages "${WINDOWS_PACKAGES[@]}"
 configure_and_build windows nimbal-screenshot
 source tools/windows/wine-env.sh
 tools/windows/wine-prefix.sh start
-sim_out=$(mktemp)
-./build/bench/tools/servosim/nimbal-servo-sim --hold >"$sim_out" &
-sim=$!
-trap 'kill $sim; rm -f "$sim_out" "$WINEPREFIX/dosdevices/com5"' EXIT
-until [ -s "$sim_out" ]; do sleep 0.05; done
-ln -sfn "$(head -n 1 "$sim_out")" "$WINEPREFIX/dosdevices/com5"
+trap nimbal_stop_serving EXIT
+nimbal_serve_com ./build/bench/tools/servosim/nimbal-servo-sim com5 --hold
 # The windows platform, not the tests' screenless one.
 "${xvfb[@]}" tools/windows/wine-run.sh build/windows/tools/screenshot/nimbal-screenshot.exe \
     "Z:$PWD/docs/screenshot-windows.png" COM5 -platform windows 2> >(grep -v '^wine: ' >&2)

@@ -10,6 +10,7 @@
 #                                       when it has not been built
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source tools/deps.sh
 here=$PWD
 
 version=5.15.13
@@ -60,7 +61,7 @@ work=$cache/windows-qt-$version-$key.work
 log=$cache/windows-qt-$version-$key.log
 rm -rf "$work" "$prefix"
 mkdir -p "$work"
-jobs=${NIMBAL_JOBS:-$(nproc)}
+jobs=$(build_jobs)
 echo "building Qt $version for Windows, about $((64 / jobs)) minutes, log: $log"
 started=$SECONDS
 

@@ -20,11 +20,11 @@ ok() { echo "ok: $*"; }
 ok "$(basename "$installer"): $(stat -c %s "$installer") bytes"
 
 work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+NIMBAL_WINEPREFIX=$work/prefix
+source "$(dirname "$0")/../../tools/windows/wine-env.sh"
 unset WINEPATH
-sim_pid=
 cleanup() {
-    [ -z "$sim_pid" ] || kill "$sim_pid" 2>/dev/null || true
+    nimbal_stop_serving
     wineserver --kill 2>/dev/null || true
     rm -rf "$work"
 }
@@ -53,10 +53,7 @@ reported=$(wine 'C:\Nimbal\nimbalctl.exe' --version </dev/null 2>/dev/null | tr 
 ok "the installed nimbalctl.exe runs from its folder: $reported"
 
 # And reads a servo through COM5.
-"$sim" --hold >"$work/sim" 2>&1 &
-sim_pid=$!
-until [ -s "$work/sim" ]; do sleep 0.05; done
-ln -sfn "$(head -n 1 "$work/sim")" "$WINEPREFIX/dosdevices/com5"
+nimbal_serve_com "$sim" com5 --hold || fail "no simulated servo on COM5"
 line=$(wine 'C:\Nimbal\nimbalctl.exe' read --port COM5 --format line </dev/null 2>/dev/null | tr -d '\r')
 [ "$line" = 32,200,16,50,900,2100,25,1520,399,100,120,1,1,0 ] ||
     fail "the installed nimbalctl.exe read '$line' from COM5"

@@ -17,30 +17,11 @@ ok() { echo "ok: $*"; }
 [ -x "$sim" ] || fail "no simulated servo at $sim (build the tests preset's nimbal-servo-sim)"
 
 work=$(mktemp -d)
-sims=()
-links=()
-cleanup() {
-    for pid in "${sims[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for link in "${links[@]}"; do rm -f "$link"; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'nimbal_stop_serving; rm -rf "$work"' EXIT
 
 # serve PORT [SIM_OPTION...]: a simulated servo on COM port PORT ("com5").
 serve() {
-    local port=$1 out=$work/$1.sim
-    shift
-    "$sim" "$@" >"$out" 2>&1 &
-    sims+=($!)
-    local tries=0
-    until [ -s "$out" ]; do
-        tries=$((tries + 1))
-        [ $tries -lt 100 ] || fail "the simulated servo printed no port"
-        sleep 0.05
-    done
-    local link=$WINEPREFIX/dosdevices/$port
-    ln -sfn "$(head -n 1 "$out")" "$link"
-    links+=("$link")
+    nimbal_serve_com "$sim" "$@" || fail "no simulated servo on $1"
 }
 
 # nimbalctl ARGUMENT...: runs nimbalctl.exe; its output without the CR of
@@ -65,7 +46,7 @@ ok "read --port COM5: $out"
 
 # Ports above COM9 are \\.\COM10 and on.
 ln -sfn "$(readlink "$WINEPREFIX/dosdevices/com5")" "$WINEPREFIX/dosdevices/com12"
-links+=("$WINEPREFIX/dosdevices/com12")
+nimbal_served_links+=("$WINEPREFIX/dosdevices/com12")
 nimbalctl read --port COM12 --format line
 expect 0 "read COM12"
 [ "$out" = "$held" ] || fail "read on COM12 printed '$out'"
@@ -125,7 +106,7 @@ until grep -q ' TX 55 ' "$work/err"; do
     [ $tries -lt 400 ] || fail "nimbalctl sent no request to COM8"
     sleep 0.05
 done
-kill "${sims[-1]}"
+kill "${nimbal_served_pids[-1]}"
 wait "$reader" || status=$?
 err=$(tr -d '\r' <"$work/err")
 expect 3 "a port that vanishes"

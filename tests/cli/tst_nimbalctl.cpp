@@ -729,7 +729,7 @@ void NimbalctlTest::linkTroubleSaysWhyInOneLine()
 // its group may open.
 void NimbalctlTest::permissionProblemNamesTheGroup()
 {
-    if (::geteuid() != 0)
+    if (!isRoot())
         QSKIP("needs root to hand the port to a group and run as another user");
     const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
     const struct group *dialout = ::getgrnam("dialout");

@@ -4,6 +4,8 @@
 #   configure_and_build PRESET [TARGET...]
 #   build_jobs                    prints how many jobs a build or ctest runs
 #   quietly LOG COMMAND...        runs COMMAND with its output in LOG
+#   serve_servo SIM [OPTION...]   starts a simulated servo; its port in $served_port
+#   stop_serving                  ends every servo serve_servo started
 install_packages() {
     local missing=()
     local pkg
@@ -73,4 +75,35 @@ quietly() {
     "$@" >"$log" 2>&1 || status=$?
     [ "$status" -eq 0 ] || cat "$log" >&2
     return "$status"
+}
+
+# Starts the simulated servo SIM (nimbal-servo-sim) with OPTIONs in the
+# background and waits, 5 s at most, for the first line it prints: the
+# path of its pseudo-terminal, which lands in $served_port. Its process is
+# the last of served_pids.
+served_pids=()
+serve_servo() {
+    local sim=$1
+    shift
+    local out tries=0
+    out=$(mktemp)
+    "$sim" "$@" >"$out" 2>&1 &
+    served_pids+=($!)
+    until [ -s "$out" ]; do
+        tries=$((tries + 1))
+        if [ $tries -ge 100 ]; then
+            echo "$sim printed no port: $(cat "$out")" >&2
+            rm -f "$out"
+            return 1
+        fi
+        sleep 0.05
+    done
+    served_port=$(head -n 1 "$out")
+    rm -f "$out"
+}
+
+stop_serving() {
+    local pid
+    for pid in "${served_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    served_pids=()
 }

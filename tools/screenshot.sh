@@ -12,10 +12,13 @@ install_packages "${BUILD_PACKAGES[@]}" xvfb xauth fonts-noto-cjk
 xvfb=(xvfb-run -a -s "-screen 0 1024x768x24")
 
 configure_and_build bench nimbal-screenshot nimbal-servo-sim
+sim=./build/bench/tools/servosim/nimbal-servo-sim
 mkdir -p docs
 if [ "${1:-}" != windows ]; then
+    trap stop_serving EXIT
+    serve_servo "$sim" --hold
     QT_QPA_PLATFORM=xcb "${xvfb[@]}" ./build/bench/tools/screenshot/nimbal-screenshot \
-        docs/screenshot.png
+        docs/screenshot.png "$served_port"
     echo "wrote docs/screenshot.png"
     exit 0
 fi
@@ -25,7 +28,7 @@ configure_and_build windows nimbal-screenshot
 source tools/windows/wine-env.sh
 tools/windows/wine-prefix.sh start
 trap nimbal_stop_serving EXIT
-nimbal_serve_com ./build/bench/tools/servosim/nimbal-servo-sim com5 --hold
+nimbal_serve_com "$sim" com5 --hold
 # The windows platform, not the tests' screenless one.
 "${xvfb[@]}" tools/windows/wine-run.sh build/windows/tools/screenshot/nimbal-screenshot.exe \
     "Z:$PWD/docs/screenshot-windows.png" COM5 -platform windows 2> >(grep -v '^wine: ' >&2)

@@ -106,7 +106,7 @@ until grep -q ' TX 55 ' "$work/err"; do
     [ $tries -lt 400 ] || fail "nimbalctl sent no request to COM8"
     sleep 0.05
 done
-kill "${nimbal_served_pids[-1]}"
+kill "${served_pids[-1]}"
 wait "$reader" || status=$?
 err=$(tr -d '\r' <"$work/err")
 expect 3 "a port that vanishes"

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFont>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
@@ -439,6 +440,11 @@ int main(int argc, char *argv[])
         {"008.jpg", drawGearTile, false},       {"009.jpg", drawProductBanner, false},
         {"010.jpg", drawToolBanner, false},     {"011.jpeg", drawHeaderBanner, true},
     };
+
+    // The text in the banners depends on the fonts installed: say which.
+    const QFontInfo font(boldSans(26));
+    std::printf("nimbal-iconmaker: banner text in %s, %s\n", qPrintable(font.family()),
+                qPrintable(font.styleName()));
 
     int failures = 0;
     for (const Picture &pic : pictures) {

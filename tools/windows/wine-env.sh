@@ -24,38 +24,22 @@ WINEPATH+=";$(nimbal_dos_path /usr/x86_64-w64-mingw32/lib)"
 export WINEPATH
 
 # nimbal_serve_com SIM PORT [SIM_OPTION...]: starts the Linux simulated
-# servo SIM and links the prefix's COM port PORT ("com5") to its
-# pseudo-terminal, so that Windows programs reach it as COM5. Its process
-# is the last of nimbal_served_pids; nimbal_stop_serving ends every one and
-# removes their links.
-nimbal_served_pids=()
+# servo SIM (serve_servo of tools/deps.sh) and links the prefix's COM port
+# PORT ("com5") to its pseudo-terminal, so that Windows programs reach it
+# as COM5. Its process is the last of served_pids; nimbal_stop_serving
+# ends every one and removes their links.
+source "$nimbal_windows_here/../deps.sh"
 nimbal_served_links=()
 nimbal_serve_com() {
     local sim=$1 port=$2
     shift 2
-    local out
-    out=$(mktemp)
-    "$sim" "$@" >"$out" 2>&1 &
-    nimbal_served_pids+=($!)
-    # Its first line is the pseudo-terminal's path.
-    local tries=0
-    until [ -s "$out" ]; do
-        tries=$((tries + 1))
-        if [ $tries -ge 100 ]; then
-            echo "$sim printed no port: $(cat "$out")" >&2
-            rm -f "$out"
-            return 1
-        fi
-        sleep 0.05
-    done
-    ln -sfn "$(head -n 1 "$out")" "$WINEPREFIX/dosdevices/$port"
+    serve_servo "$sim" "$@" || return
+    ln -sfn "$served_port" "$WINEPREFIX/dosdevices/$port"
     nimbal_served_links+=("$WINEPREFIX/dosdevices/$port")
-    rm -f "$out"
 }
 nimbal_stop_serving() {
-    local pid link
-    for pid in "${nimbal_served_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    local link
+    stop_serving
     for link in "${nimbal_served_links[@]}"; do rm -f "$link"; done
-    nimbal_served_pids=()
     nimbal_served_links=()
 }

@@ -10,6 +10,7 @@
 #include "model/parameterset.h"
 
 #include <QByteArray>
+#include <QList>
 
 #include <algorithm>
 
@@ -57,6 +58,11 @@ inline const SwitchBit kSwitches[] = {
 inline constexpr unsigned kWriteRequest = 0x02;
 inline constexpr unsigned kWriteAnswer = 0x04;
 inline constexpr unsigned kReadAnswer = 0x08;
+
+inline unsigned flagsOf(const QByteArray &frame)
+{
+    return uchar(frame.at(3));
+}
 
 inline ParameterSet startValues()
 {
@@ -120,6 +126,25 @@ inline ParameterSet clamped(ParameterSet v)
     for (const NumericField &f : kNumeric)
         v.setValue(f.id, std::clamp(v.value(f.id), f.minimum, f.maximum));
     return v;
+}
+
+// Takes the whole frames off the front of `received`, as a servo would:
+// a 0x55 with 0xAA nineteen bytes later and a checksum that holds is a
+// frame; any other byte is dropped. At most 19 bytes stay behind.
+inline QList<QByteArray> takeFrames(QByteArray &received)
+{
+    QList<QByteArray> frames;
+    while (received.size() >= 20) {
+        const QByteArray candidate = received.left(20);
+        if (uchar(candidate.at(0)) == 0x55 && uchar(candidate.at(19)) == 0xAA &&
+            withChecksum(candidate) == candidate) {
+            frames.append(candidate);
+            received.remove(0, 20);
+        } else {
+            received.remove(0, 1);
+        }
+    }
+    return frames;
 }
 
 inline QByteArray bytes(const char *spacedHex)

@@ -1,7 +1,6 @@
 #include "servosimulator.h"
 
-#include "protocol/framereceiver.h"
-#include "protocol/parameterframe.h"
+#include "referenceframe.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
@@ -12,6 +11,8 @@ namespace {
 
 // How often a hung-up master is looked at again for a new opener.
 constexpr int kPeerCheckIntervalMs = 50;
+constexpr int kFrameLength = 20;
+constexpr uchar kFrameHeader = 0x55;
 
 } // namespace
 
@@ -60,7 +61,7 @@ ParameterSet ServoSimulator::startValues()
 
 void ServoSimulator::setSplit(int pieces)
 {
-    m_splitPieces = qBound(1, pieces, ParameterFrame::kLength);
+    m_splitPieces = qBound(1, pieces, kFrameLength);
     m_splitSizes.clear();
 }
 
@@ -105,7 +106,7 @@ void ServoSimulator::onReadable()
         m_received += bytes;
         if (m_echo && !m_silent)
             m_pty.write(bytes);
-        FrameReceiver::appendBytes(m_rxText, bytes);
+        m_pending += bytes;
         handleFrames();
     }
     if (peerGone) {
@@ -126,27 +127,29 @@ void ServoSimulator::checkPeer()
     m_notifier->setEnabled(true);
 }
 
+// The frames are found and read with the tests' own codec, not the tool's:
+// a fault in the tool's codec then shows as a servo that does not
+// understand it.
 void ServoSimulator::handleFrames()
 {
-    using namespace ParameterFrame;
-    const QVector<FrameReceiver::Frame> frames = FrameReceiver::takeFrames(m_rxText);
-    for (const FrameReceiver::Frame &frame : frames) {
+    const QList<QByteArray> frames = Reference::takeFrames(m_pending);
+    for (const QByteArray &frame : frames) {
+        const unsigned flags = Reference::flagsOf(frame);
         // Answers are the servo's own kind of frame, not something to act on.
-        if (FrameReceiver::answerKind(frame.flags) != FrameReceiver::AnswerKind::NotAnAnswer)
+        if (flags & (Reference::kReadAnswer | Reference::kWriteAnswer))
             continue;
-        const QByteArray bytes = QByteArray::fromHex(frame.frameText.toLatin1());
-        m_requests.append(bytes);
+        m_requests.append(frame);
         ++m_requestsSeen;
-        emit requestReceived(bytes);
+        emit requestReceived(frame);
         if (m_silent)
             continue;
-        if (frame.flags & kWriteRequestBit) {
-            m_values = decode(frame.frameText);
+        if (flags & Reference::kWriteRequest) {
+            m_values = Reference::decode(frame);
             for (const auto &forced : std::as_const(m_forced))
                 m_values.setValue(forced.first, forced.second);
-            queueAnswer(encode(m_values, kWriteAnswerBit));
+            queueAnswer(Reference::encode(m_values, Reference::kWriteAnswer));
         } else {
-            queueAnswer(encode(m_values, kReadAnswerBit));
+            queueAnswer(Reference::encode(m_values, Reference::kReadAnswer));
         }
     }
 }
@@ -198,7 +201,7 @@ QByteArray ServoSimulator::noise()
     bytes.reserve(m_noiseCount);
     while (bytes.size() < m_noiseCount) {
         const char b = char(m_random.bounded(256));
-        if (!m_noiseAllowsHeader && uchar(b) == ParameterFrame::kHeader)
+        if (!m_noiseAllowsHeader && uchar(b) == kFrameHeader)
             continue;
         bytes.append(b);
     }

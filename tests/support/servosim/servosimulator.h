@@ -112,7 +112,7 @@ private:
     QTimer *m_pieceTimer = nullptr;
     QRandomGenerator m_random;
     ParameterSet m_values;
-    QString m_rxText; // received bytes as hex text, for the frame search
+    QByteArray m_pending; // received bytes not yet part of a frame
     QByteArray m_received;
     QList<QByteArray> m_requests;
     QList<Piece> m_outQueue;

@@ -115,7 +115,7 @@ QString FileSaver::reason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-bool FileSaver::writeAll(int fd, const QByteArray &bytes)
+bool FileSaver::writeAll(int fd, const QByteArray &bytes, int stallMs)
 {
     const char *p = bytes.constData();
     qint64 left = bytes.size();
@@ -127,9 +127,15 @@ bool FileSaver::writeAll(int fd, const QByteArray &bytes)
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             // A descriptor left non-blocking by whoever opened it.
             pollfd ready{fd, POLLOUT, 0};
-            ::poll(&ready, 1, -1);
-            continue;
+            const int events = ::poll(&ready, 1, stallMs);
+            if ((events > 0 && (ready.revents & POLLOUT)) || (events < 0 && errno == EINTR))
+                continue;
+            if (events >= 0) // no room in time, or none to come: the other end is gone
+                errno = events == 0 ? ETIMEDOUT : EIO;
+            return false;
         }
+#else
+        Q_UNUSED(stallMs);
 #endif
         if (n <= 0) {
             if (n == 0)

@@ -37,8 +37,13 @@ public:
 
     // Writes all of `bytes` to the open descriptor `fd`, through
     // interruptions, short writes and a descriptor left non-blocking; false,
-    // with errno saying why, when the system refuses.
-    static bool writeAll(int fd, const QByteArray &bytes);
+    // with errno saying why, when the system refuses. The one writer of
+    // whole buffers: the program's files and standard streams, the
+    // simulated servo and the benchmarks all write through it. On a
+    // non-blocking descriptor it waits for room as long as it takes, or,
+    // with `stallMs` of 0 or more, gives up (ETIMEDOUT) once no byte could
+    // be written for that long: a full queue that no one drains.
+    static bool writeAll(int fd, const QByteArray &bytes, int stallMs = -1);
 
     // The system's words for the error number `error`.
     static QString reason(int error);

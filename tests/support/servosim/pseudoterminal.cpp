@@ -9,6 +9,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "files/filesaver.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -81,32 +83,11 @@ bool PseudoTerminal::write(const QByteArray &bytes)
     // A full queue that no one drains (no opener, or one that stopped
     // reading) must not hang the writer: give up after this long.
     constexpr int kStallLimitMs = 2000;
-    const char *p = bytes.constData();
-    qsizetype left = bytes.size();
-    QElapsedTimer stalled;
-    stalled.start();
-    while (left > 0) {
-        const ssize_t n = ::write(m_master, p, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN) {
-            m_error = QString::fromLocal8Bit(std::strerror(errno));
-            return false;
-        }
-        if (n <= 0) {
-            if (stalled.elapsed() > kStallLimitMs) {
-                m_error = QStringLiteral("write stalled: no one reads the slave side");
-                return false;
-            }
-            pollfd pfd{m_master, POLLOUT, 0};
-            ::poll(&pfd, 1, 100);
-            continue;
-        }
-        p += n;
-        left -= n;
-        stalled.restart();
-    }
-    return true;
+    if (FileSaver::writeAll(m_master, bytes, kStallLimitMs))
+        return true;
+    m_error = errno == ETIMEDOUT ? QStringLiteral("write stalled: no one reads the slave side")
+                                 : QString::fromLocal8Bit(std::strerror(errno));
+    return false;
 }
 
 QByteArray PseudoTerminal::readAvailable()

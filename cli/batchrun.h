@@ -1,15 +1,18 @@
 #ifndef NIMBAL_BATCHRUN_H
 #define NIMBAL_BATCHRUN_H
 
-#include "batchlog.h"
-#include "invocation.h"
+#include "files/batchlog.h"
 #include "model/parameterset.h"
+#include "nimbaldefaults.h"
 #include "servosession.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class Console;
+struct Invocation;
 
 // The production loop: servo after servo on one port, each set up from the
 // same file and verified. It waits for a servo by sending a read request
@@ -24,36 +27,30 @@ class Console;
 class BatchRun
 {
 public:
-    static constexpr int kProbeIntervalMs = 250;
-    static constexpr int kGoneAfterMs = 1000;
+    static constexpr int kProbeIntervalMs = NIMBAL_PROBE_INTERVAL_MS;
+    static constexpr int kGoneAfterMs = NIMBAL_GONE_AFTER_MS;
 
     BatchRun(const Invocation &invocation, Console &console);
 
     int run();
 
 private:
-    struct Result
-    {
-        bool passed = false;
-        QStringList problems; // "name: wanted X, servo Y", or why it failed
-        ParameterSet before;
-        bool haveAfter = false;
-        ParameterSet after;
-    };
-
-    // Each returns an exit status; 0 to go on.
+    // The exit status of the loop, before the servos' results count.
     int loop();
-    int waitForServo(ParameterSet *before, bool *found);
-    int setUp(Result *result);
-    int finishServo(Result result);
-    int waitUntilGone();
+    // The values of the next servo to answer; nothing when the batch was
+    // stopped or the port lost first.
+    std::optional<ParameterSet> waitForServo();
+    // Logs the servo, then prints its result; false when either failed.
+    bool record(const ParameterSet &before, const ServoSession::Verdict &verdict);
+    void waitUntilGone();
+    bool countReached() const { return m_count != 0 && m_number >= m_count; }
     bool openLog();
-    int finish(int status);
-    void report(const Result &result);
-    QStringList logRow(const Result &result) const;
+    QStringList logRow(const ParameterSet &before, const ServoSession::Verdict &verdict) const;
 
-    const Invocation &m_invocation;
     Console &m_console;
+    QString m_file;
+    QString m_logFile;
+    int m_count = 0;
     ServoSession m_session;
     ParameterSet m_wanted;
     BatchLog m_log;

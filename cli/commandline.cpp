@@ -1,66 +1,70 @@
 #include "commandline.h"
 
-#include "commandtable.h"
 #include "console.h"
 #include "exitstatus.h"
+#include "port/linesettings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
 namespace {
 
-const char kExitStatus[] = "Exit status:\n"
-                           "  0  success\n"
-                           "  1  a verification mismatch, or diff found differences; batch: a "
-                           "servo failed\n"
-                           "  2  bad usage or a bad input file (nothing is sent), or output that "
-                           "cannot be\n     written (standard output, --out, --log)\n"
-                           "  3  the port could not be opened, or was lost during the command\n"
-                           "  4  no answer after all retries\n"
-                           "  5  batch: stopped by a signal before the --count servos were "
-                           "done\n";
-
-// The words of `paragraph` on lines of at most 79 characters, each line
-// indented by `indent` blanks.
-QString wrapped(const QString &paragraph, int indent = 0)
+// The words of `paragraph` on lines of at most 79 characters: the first
+// line begins with `lead`, the others with `indent` blanks. QCommandLineParser
+// wraps its own help layout only, and the bash completion reads this one.
+QString wrapped(const QString &paragraph, int indent, const QString &lead = QString())
 {
-    const QString margin(indent, QLatin1Char(' '));
     QString text;
-    QString line;
+    QString line = lead.isEmpty() ? QString(indent, QLatin1Char(' ')) : lead;
     for (const QString &word : paragraph.split(QLatin1Char(' '))) {
-        if (!line.isEmpty() && indent + line.size() + 1 + word.size() > 79) {
-            text += margin + line + QLatin1Char('\n');
-            line.clear();
+        if (line.size() > indent && line.size() + 1 + word.size() > 79) {
+            text += line + QLatin1Char('\n');
+            line = QString(indent, QLatin1Char(' '));
         }
-        if (!line.isEmpty())
-            line += QLatin1Char(' ');
-        line += word;
+        line += (line.size() > indent ? QStringLiteral(" ") : QString()) + word;
     }
-    return text + margin + line + QLatin1Char('\n');
+    return text + line + QLatin1Char('\n');
 }
 
+// "-p" or "--port": the one place that writes an option's dashes.
 QString dashed(const QString &name)
 {
     return (name.size() == 1 ? QLatin1String("-") : QLatin1String("--")) + name;
 }
 
-// "  -p, --port PORT", then its description indented under it.
-QString optionLines(const OptionInfo &option)
+QString synopsis(const CommandInfo &command)
 {
-    QStringList shown;
-    for (const QString &name : option.names)
-        shown.append(dashed(name));
-    QString head = QLatin1String("  ") + shown.join(QLatin1String(", "));
-    if (!option.valueName.isEmpty())
-        head += QLatin1Char(' ') + option.valueName;
-    return head + QLatin1Char('\n') + wrapped(option.description, 6);
+    QStringList words;
+    for (const OptionInfo &option : command.options)
+        words.append(QStringLiteral("[%1]").arg(
+            (dashed(option.longName()) + QLatin1Char(' ') + option.valueName).trimmed()));
+    if (!command.arguments.isEmpty())
+        words.append(command.arguments);
+    return words.join(QLatin1Char(' '));
 }
 
+// "  -p, --port PORT", then its description indented under it.
 QString optionsHelp(const QVector<OptionInfo> &options)
 {
     QString text;
-    for (const OptionInfo &option : options)
-        text += optionLines(option);
+    for (const OptionInfo &option : options) {
+        QStringList shown;
+        for (const QString &name : option.names)
+            shown.append(dashed(name));
+        QString head = QLatin1String("  ") + shown.join(QLatin1String(", "));
+        if (!option.valueName.isEmpty())
+            head += QLatin1Char(' ') + option.valueName;
+        text += head + QLatin1Char('\n') + wrapped(option.description, 6);
+    }
+    return text;
+}
+
+QString exitStatusHelp()
+{
+    QString text = QStringLiteral("Exit status:\n");
+    for (const ExitStatus::Meaning &meaning : ExitStatus::kMeanings)
+        text +=
+            wrapped(QLatin1String(meaning.text), 5, QStringLiteral("  %1  ").arg(meaning.status));
     return text;
 }
 
@@ -73,44 +77,66 @@ QVector<OptionInfo> optionsOf(const CommandInfo &command)
     return options;
 }
 
-QString longName(const OptionInfo &option)
+void addOptions(QCommandLineParser &parser, const QVector<OptionInfo> &options)
 {
-    return option.names.constLast();
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    for (const OptionInfo &option : options)
+        parser.addOption(QCommandLineOption(option.names, option.description, option.valueName));
 }
 
-// Puts the value of `option` as given into `run`; false after saying
-// what is wrong with it.
-bool take(const OptionInfo &option, const QCommandLineParser &parser, Invocation *run,
-          Console &console)
+// The one check of a whole number.
+bool isWholeNumber(const QString &text, int minimum)
+{
+    bool ok = false;
+    const int number = text.toInt(&ok, 10);
+    return ok && number >= minimum;
+}
+
+// The one check of a choice: empty when `value` is one of `choices`,
+// otherwise the choices as a person reads them ("table, line or json").
+QString unlessChosen(const QString &value, const QStringList &choices)
+{
+    if (choices.size() < 2 || choices.contains(value))
+        return QString();
+    return choices.mid(0, choices.size() - 1).join(QLatin1String(", ")) + QLatin1String(" or ") +
+           choices.constLast();
+}
+
+// What the value of `option` should have been; empty when it is fine. No
+// option takes an empty value.
+QString wanted(const OptionInfo &option, const QString &value)
+{
+    if (option.minimum && !isWholeNumber(value, *option.minimum))
+        return QStringLiteral("a whole number of %1 or more").arg(*option.minimum);
+    if (value.isEmpty())
+        return QStringLiteral("a non-empty %1").arg(option.valueName);
+    return unlessChosen(value, option.valueName.split(QLatin1Char('|')));
+}
+
+// Puts the options given into `run`; false after saying what is wrong
+// with one.
+bool takeOptions(const QCommandLineParser &parser, const QVector<OptionInfo> &options,
+                 Invocation *run, Console &console)
 {
     const QString command = run->command->name;
-    const QString name = longName(option);
-    if (option.kind == OptionInfo::Kind::Flag) {
-        run->*option.flagTarget = true;
-        return true;
+    for (const OptionInfo &option : options) {
+        const QString name = option.longName();
+        if (!parser.isSet(name))
+            continue;
+        const QString value = option.valueName.isEmpty() ? QString() : parser.value(name);
+        const QString problem = option.valueName.isEmpty() ? QString() : wanted(option, value);
+        if (!problem.isEmpty()) {
+            CommandLine::usageError(console, command,
+                                    QStringLiteral("--%1 takes %2, not '%3'").arg(name, problem, value));
+            return false;
+        }
+        run->options.insert(name, value);
     }
-    const QString value = parser.value(name);
-    const auto refuse = [&](const QString &wanted) {
-        CommandLine::usageError(
-            console, command,
-            QStringLiteral("%1: --%2 takes %3, not '%4'").arg(command, name, wanted, value));
-        return false;
-    };
-    if (option.kind == OptionInfo::Kind::Number) {
-        bool ok = false;
-        const int number = value.toInt(&ok, 10);
-        if (!ok || number < option.minimum)
-            return refuse(QStringLiteral("a whole number of %1 or more").arg(option.minimum));
-        run->*option.numberTarget = number;
-        return true;
-    }
-    if (value.isEmpty())
-        return refuse(QStringLiteral("a non-empty %1").arg(option.valueName));
-    const QStringList choices = option.valueName.split(QLatin1Char('|'));
-    if (option.kind == OptionInfo::Kind::Choice && !choices.contains(value))
-        return refuse(choices.mid(0, choices.size() - 1).join(QLatin1String(", ")) +
-                      QLatin1String(" or ") + choices.constLast());
-    run->*option.textTarget = value;
+    ServoSession::Options &servo = run->servo;
+    servo.port = run->value("port", servo.port);
+    servo.timeoutMs = run->number("timeout", servo.timeoutMs);
+    servo.retries = run->number("retries", servo.retries);
+    servo.verbose = run->isSet("verbose");
     return true;
 }
 
@@ -119,17 +145,14 @@ std::optional<int> parseCommand(const CommandInfo &info, const QStringList &argu
                                 Invocation *run, Console &console)
 {
     QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     parser.addOption(help);
     const QVector<OptionInfo> options = optionsOf(info);
-    for (const OptionInfo &option : options)
-        parser.addOption(QCommandLineOption(option.names, option.description, option.valueName));
+    addOptions(parser, options);
     if (!parser.parse(arguments))
-        return CommandLine::usageError(console, info.name,
-                                       info.name + QLatin1String(": ") + parser.errorText());
+        return CommandLine::usageError(console, info.name, parser.errorText());
     if (parser.isSet(help)) {
-        console.outText(CommandLine::commandHelp(info.name));
+        console.outText(CommandLine::commandHelp(info));
         return ExitStatus::kSuccess;
     }
     run->command = &info;
@@ -138,18 +161,15 @@ std::optional<int> parseCommand(const CommandInfo &info, const QStringList &argu
     if (count < info.minArguments || (info.maxArguments >= 0 && count > info.maxArguments))
         return CommandLine::usageError(
             console, info.name,
-            QStringLiteral("%1: usage: nimbalctl %1 %2").arg(info.name, info.synopsis()));
+            QStringLiteral("usage: nimbalctl %1 %2").arg(info.name, synopsis(info)));
     if (run->arguments.contains(QString()))
-        return CommandLine::usageError(console, info.name,
-                                       QStringLiteral("%1: an argument is empty").arg(info.name));
-    for (const OptionInfo &option : options) {
-        if (parser.isSet(longName(option)) && !take(option, parser, run, console))
-            return ExitStatus::kBadInput;
-    }
-    if (info.needsPort(count) && run->port.isEmpty())
+        return CommandLine::usageError(console, info.name, QStringLiteral("an argument is empty"));
+    if (!takeOptions(parser, options, run, console))
+        return ExitStatus::kBadInput;
+    if (info.needsPort(count) && run->servo.port.isEmpty())
         return CommandLine::usageError(
             console, info.name,
-            QStringLiteral("%1: no port: give --port PORT or set NIMBAL_PORT").arg(info.name));
+            QStringLiteral("no port: give --port PORT or set NIMBAL_PORT"));
     return std::nullopt;
 }
 
@@ -157,7 +177,7 @@ std::optional<int> parseCommand(const CommandInfo &info, const QStringList &argu
 
 int CommandLine::usageError(Console &console, const QString &command, const QString &message)
 {
-    console.message(message);
+    console.message(command.isEmpty() ? message : command + QLatin1String(": ") + message);
     console.message(QStringLiteral("see 'nimbalctl help%1'")
                         .arg(command.isEmpty() ? QString() : QLatin1Char(' ') + command));
     return ExitStatus::kBadInput;
@@ -165,72 +185,85 @@ int CommandLine::usageError(Console &console, const QString &command, const QStr
 
 QString CommandLine::overview()
 {
-    QString text = QStringLiteral("Usage: nimbalctl COMMAND [OPTIONS] [ARGUMENTS]\n\n");
-    text += wrapped(QStringLiteral(
-        "Reads, writes and verifies the parameters of a Nimbal servo controller over a serial "
-        "line (111100 baud, 8 data bits, no parity, 2 stop bits), one servo or a batch."));
+    QString text = QStringLiteral("Usage: nimbalctl [SERVO OPTIONS] COMMAND [OPTIONS] "
+                                  "[ARGUMENTS]\n\n");
+    text += wrapped(QStringLiteral("Reads, writes and verifies the parameters of a Nimbal servo "
+                                   "controller over a serial line (%1), one servo or a batch.")
+                        .arg(QLatin1String(LineSettings::kWords)),
+                    0);
     text += QStringLiteral("\nCommands:\n");
     QStringList servoCommands;
     for (const CommandInfo &command : CommandTable::commands()) {
-        text += QStringLiteral("  %1 %2\n").arg(command.name, command.synopsis()) +
+        text += QStringLiteral("  %1 %2\n").arg(command.name, synopsis(command)) +
                 wrapped(command.summary, 6);
-        if (command.servo == CommandInfo::Servo::OneArgument)
-            servoCommands.append(command.name + QLatin1String(" FILE"));
-        else if (command.takesServoOptions())
-            servoCommands.append(command.name);
+        if (command.takesServoOptions())
+            servoCommands.append(command.name + (command.servo == CommandInfo::Servo::OneArgument
+                                                     ? QLatin1String(" FILE")
+                                                     : QLatin1String("")));
     }
-    text += QStringLiteral("\nOptions of the commands that talk to a servo\n(%1):\n")
+    text += QStringLiteral("\nOptions of the commands that talk to a servo\n(%1), before or "
+                           "after the command:\n")
                 .arg(servoCommands.join(QLatin1String(", ")));
     text += optionsHelp(CommandTable::servoOptions());
     text += QStringLiteral("\nOptions:\n  -h, --help\n      Show this help (after a command: the "
                            "command's help).\n  --version\n      Show the version.\n");
     text += QStringLiteral("\nEnvironment:\n  NIMBAL_PORT\n      The port when --port is not "
                            "given.\n\n");
-    return text + QLatin1String(kExitStatus);
+    return text + exitStatusHelp();
 }
 
-QString CommandLine::commandHelp(const QString &command)
+QString CommandLine::commandHelp(const CommandInfo &info)
 {
-    const CommandInfo *info = CommandTable::find(command);
-    if (!info)
-        return QString();
-    QString text = QStringLiteral("Usage: nimbalctl %1 %2%3\n\n")
-                       .arg(info->name, info->synopsis(),
-                            info->takesServoOptions() ? QStringLiteral(" [--port PORT] [OPTIONS]")
-                                                      : QString());
-    text += wrapped(info->description);
-    text += QStringLiteral("\nOptions:\n") + optionsHelp(optionsOf(*info));
+    QString text =
+        QStringLiteral("Usage: nimbalctl %1 %2%3\n\n")
+            .arg(info.name, synopsis(info),
+                 info.takesServoOptions() ? QStringLiteral(" [--port PORT] [OPTIONS]") : QString());
+    text += wrapped(info.description, 0);
+    text += QStringLiteral("\nOptions:\n") + optionsHelp(optionsOf(info));
     text += QStringLiteral("  -h, --help\n      Show this help.\n\n");
-    if (!info->appendix.isEmpty())
-        text += info->appendix + QLatin1Char('\n');
-    return text + QLatin1String(kExitStatus);
+    if (!info.appendix.isEmpty())
+        text += info.appendix + QLatin1Char('\n');
+    return text + exitStatusHelp();
 }
 
 std::optional<int> CommandLine::parse(const QStringList &arguments, const QString &environmentPort,
                                       Invocation *invocation, Console &console)
 {
-    const QString first = arguments.value(1);
-    if (first.isEmpty())
-        return usageError(console, QString(), QStringLiteral("no command given"));
-    if (first == QLatin1String("-h") || first == QLatin1String("--help")) {
+    // Up to the command: the servo options, --help and --version.
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({help, version});
+    addOptions(parser, CommandTable::servoOptions());
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        return usageError(
+            console, QString(),
+            unknown.isEmpty()
+                ? parser.errorText()
+                : QStringLiteral("%1 must come after a command").arg(dashed(unknown.constFirst())));
+    }
+    if (parser.isSet(help)) {
         console.outText(overview());
         return ExitStatus::kSuccess;
     }
-    if (first == QLatin1String("--version")) {
+    if (parser.isSet(version)) {
         console.out(QStringLiteral("nimbalctl %1").arg(QCoreApplication::applicationVersion()));
         return ExitStatus::kSuccess;
     }
-    const CommandInfo *info = CommandTable::find(first);
-    if (!info) {
-        if (first.startsWith(QLatin1Char('-')))
-            return usageError(console, QString(),
-                              QStringLiteral("%1 must come after a command").arg(first));
-        return usageError(console, QString(), QStringLiteral("no such command: %1").arg(first));
-    }
-    QStringList rest = arguments.mid(2);
-    rest.prepend(arguments.value(0));
+    const QStringList words = parser.positionalArguments();
+    const QString name = words.value(0);
+    if (name.isEmpty())
+        return usageError(console, QString(), QStringLiteral("no command given"));
+    const CommandInfo *info = CommandTable::find(name);
+    if (!info)
+        return usageError(console, QString(), QStringLiteral("no such command: %1").arg(name));
     Invocation run;
-    run.port = environmentPort;
+    run.servo.port = environmentPort;
+    // The servo options given before the command go after it, as typed.
+    const int command = int(arguments.size() - words.size());
+    const QStringList rest = arguments.mid(0, command) + words.mid(1);
     if (const std::optional<int> done = parseCommand(*info, rest, &run, console))
         return done;
     *invocation = run;

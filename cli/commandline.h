@@ -1,7 +1,7 @@
 #ifndef NIMBAL_COMMANDLINE_H
 #define NIMBAL_COMMANDLINE_H
 
-#include "invocation.h"
+#include "commandtable.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,9 +10,10 @@
 
 class Console;
 
-// The command line, read by the command table: one command per job, each
-// with its own options and help, and the options of every command that
-// talks to a servo.
+// The command line, read by the command table with QCommandLineParser:
+// one command per job, each with its own options and help, and the servo
+// options of every command that talks to a servo, which may also come
+// before the command ("nimbalctl -v read", as with git).
 class CommandLine
 {
 public:
@@ -23,12 +24,12 @@ public:
     static std::optional<int> parse(const QStringList &arguments, const QString &environmentPort,
                                     Invocation *invocation, Console &console);
 
-    // nimbalctl --help, and the help of one command (empty for no command).
+    // nimbalctl --help, and the help of one command.
     static QString overview();
-    static QString commandHelp(const QString &command);
+    static QString commandHelp(const CommandInfo &command);
 
-    // Says what is wrong with the command line, and where to read more;
-    // returns the exit status of bad usage.
+    // Says what is wrong with the command line ("COMMAND: MESSAGE"), and
+    // where to read more; returns the exit status of bad usage.
     static int usageError(Console &console, const QString &command, const QString &message);
 };
 

@@ -87,11 +87,10 @@ ParameterSet asShown(const ParameterSet &held, const QString &port, Console &con
     for (const ParameterInfo &param : kParameters) {
         if (isSwitch(param.id) || held.value(param.id) == shown.value(param.id))
             continue;
-        console.message(port, QStringLiteral("the servo holds %1 %2, outside %3 to %4; shown as %5")
+        console.message(port, QStringLiteral("the servo holds %1 %2, outside %3; shown as %4")
                                   .arg(QLatin1String(param.caption))
                                   .arg(held.value(param.id))
-                                  .arg(param.minimum)
-                                  .arg(param.maximum)
+                                  .arg(ParameterFormat::rangeText(param))
                                   .arg(shown.value(param.id)));
     }
     return shown;
@@ -102,26 +101,27 @@ ParameterSet asShown(const ParameterSet &held, const QString &port, Console &con
 int Commands::ports(const Invocation &invocation, Console &console)
 {
     const QVector<PortList::Entry> entries = PortList::available();
-    console.outText(invocation.json ? portsJson(entries) : portsTable(entries));
+    console.outText(invocation.isSet("json") ? portsJson(entries) : portsTable(entries));
     return ExitStatus::kSuccess;
 }
 
 int Commands::read(const Invocation &invocation, Console &console)
 {
-    ServoSession session(invocation, console);
+    ServoSession session(invocation.servo, console);
     ParameterSet held;
     const int status = session.openAndRead(&held);
     if (status != ExitStatus::kSuccess)
         return status;
     const ParameterSet shown = asShown(held, session.port(), console);
 
-    if (!invocation.outFile.isEmpty())
-        return ParameterFormat::saveFile(invocation.outFile, shown, console)
+    const QString format = invocation.value("format", QStringLiteral("table"));
+    if (invocation.isSet("out"))
+        return ParameterFormat::saveFile(invocation.value("out"), shown, console)
                    ? ExitStatus::kSuccess
                    : ExitStatus::kBadInput;
-    if (invocation.format == QLatin1String("line"))
+    if (format == QLatin1String("line"))
         console.out(ParameterFile::lineOf(shown));
-    else if (invocation.format == QLatin1String("json"))
+    else if (format == QLatin1String("json"))
         console.outText(ParameterFormat::json(shown));
     else
         console.outText(ParameterFormat::table(shown));
@@ -134,25 +134,21 @@ int Commands::write(const Invocation &invocation, Console &console)
         ParameterFormat::loadFile(invocation.arguments.first(), console);
     if (!values)
         return ExitStatus::kBadInput;
-    ServoSession session(invocation, console);
+    ServoSession session(invocation.servo, console);
     const int status = session.open();
     if (status != ExitStatus::kSuccess)
         return status;
-    return session.report(session.writeAndVerify(*values, !invocation.noVerify));
+    return session.report(session.writeAndVerify(*values, !invocation.isSet("no-verify")));
 }
 
 int Commands::set(const Invocation &invocation, Console &console)
 {
     std::vector<std::pair<Parameter, int>> changes;
     QString error;
-    if (!ParameterFormat::parseAssignments(invocation.arguments, &changes, &error)) {
-        console.message(QStringLiteral("set"), error);
-        console.message(QStringLiteral("set"),
-                        QStringLiteral("parameters: %1").arg(ParameterFormat::validNames()));
-        return ExitStatus::kBadInput;
-    }
+    if (!ParameterFormat::parseAssignments(invocation.arguments, &changes, &error))
+        return CommandLine::usageError(console, QStringLiteral("set"), error);
 
-    ServoSession session(invocation, console);
+    ServoSession session(invocation.servo, console);
     ParameterSet held;
     const int status = session.openAndRead(&held);
     if (status != ExitStatus::kSuccess)
@@ -180,7 +176,7 @@ int Commands::diff(const Invocation &invocation, Console &console)
             return ExitStatus::kBadInput;
         second = *loaded;
     } else {
-        ServoSession session(invocation, console);
+        ServoSession session(invocation.servo, console);
         const int status = session.openAndRead(&second);
         if (status != ExitStatus::kSuccess)
             return status;
@@ -204,9 +200,10 @@ int Commands::help(const Invocation &invocation, Console &console)
         return ExitStatus::kSuccess;
     }
     const QString &topic = invocation.arguments.first();
-    if (!CommandTable::find(topic))
+    const CommandInfo *command = CommandTable::find(topic);
+    if (!command)
         return CommandLine::usageError(console, QString(),
                                        QStringLiteral("no such command: %1").arg(topic));
-    console.outText(CommandLine::commandHelp(topic));
+    console.outText(CommandLine::commandHelp(*command));
     return ExitStatus::kSuccess;
 }

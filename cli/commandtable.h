@@ -1,46 +1,56 @@
 #ifndef NIMBAL_COMMANDTABLE_H
 #define NIMBAL_COMMANDTABLE_H
 
-#include "invocation.h"
+#include "servosession.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
-class Console;
+#include <optional>
 
-// An option and where its value goes in the Invocation.
+class Console;
+struct CommandInfo;
+
+// One run of nimbalctl as its command line asks for it: the command, its
+// arguments, the servo options (for the commands that talk to a servo)
+// and the command's own options as given, by their long names.
+struct Invocation
+{
+    const CommandInfo *command = nullptr;
+    QStringList arguments;
+    ServoSession::Options servo;
+    QHash<QString, QString> options; // a flag's value is empty
+
+    bool isSet(const char *name) const { return options.contains(QLatin1String(name)); }
+    QString value(const char *name, const QString &otherwise = QString()) const
+    {
+        return options.value(QLatin1String(name), otherwise);
+    }
+    // A whole number the command line has checked already.
+    int number(const char *name, int otherwise) const
+    {
+        return isSet(name) ? value(name).toInt() : otherwise;
+    }
+};
+
+// An option as the help shows it and the command line checks it. Without
+// a value name it is a flag; a value name of words parted by '|' is a
+// choice ("table|line|json"); with a minimum, the value is a whole number
+// of at least that; any other value is text that may not be empty.
 struct OptionInfo
 {
-    enum class Kind
-    {
-        Flag,   // sets a bool
-        Text,   // a non-empty value, kept as it is
-        Choice, // one of the words of `valueName`, "table|line|json"
-        Number, // a whole number of at least `minimum`
-    };
-
-    static OptionInfo flag(const QString &names, const QString &description,
-                           bool Invocation::*target);
-    static OptionInfo text(const QString &names, const QString &valueName,
-                           const QString &description, QString Invocation::*target);
-    static OptionInfo choice(const QString &names, const QStringList &choices,
-                             const QString &description, QString Invocation::*target);
-    static OptionInfo number(const QString &names, const QString &valueName,
-                             const QString &description, int Invocation::*target, int minimum);
-
-    QStringList names; // "p", "port": one-letter names take one dash
-    QString valueName; // empty for a flag
+    QStringList names; // {"p", "port"}: the long name last
+    QString valueName;
     QString description;
-    Kind kind = Kind::Flag;
-    bool Invocation::*flagTarget = nullptr;
-    QString Invocation::*textTarget = nullptr;
-    int Invocation::*numberTarget = nullptr;
-    int minimum = 0;
+    std::optional<int> minimum = std::nullopt;
+
+    QString longName() const { return names.constLast(); }
 };
 
 // A command: its help, its options, how many arguments it takes, whether it
-// needs a port, and the function that runs it.
+// talks to a servo, and the function that runs it.
 struct CommandInfo
 {
     enum class Servo
@@ -54,17 +64,18 @@ struct CommandInfo
     QString arguments; // "FILE", "NAME=VALUE..."
     QString summary;
     QString description;
-    QString appendix;            // more help after the options, such as a list
     QVector<OptionInfo> options; // its own; the servo options come on top
-    Servo servo = Servo::Never;
-    int minArguments = 0;
-    int maxArguments = 0; // -1: no limit
-    int (*run)(const Invocation &, Console &) = nullptr;
+    Servo servo;
+    int minArguments;
+    int maxArguments; // -1: no limit
+    int (*run)(const Invocation &, Console &);
+    QString appendix = QString(); // more help after the options, such as a list
 
     bool takesServoOptions() const { return servo != Servo::Never; }
-    // What follows "nimbalctl NAME": its own options, then its arguments.
-    QString synopsis() const;
-    bool needsPort(int argumentCount) const;
+    bool needsPort(int argumentCount) const
+    {
+        return servo == Servo::Always || (servo == Servo::OneArgument && argumentCount == 1);
+    }
 };
 
 // Every command of nimbalctl, and the options of those that talk to a servo.

@@ -1,22 +1,34 @@
 #ifndef NIMBAL_EXITSTATUS_H
 #define NIMBAL_EXITSTATUS_H
 
-// nimbalctl's exit status, as its help and manual page document it.
+// nimbalctl's exit statuses and what each means. The help prints this
+// table; the manual page and the README say the same words (a test
+// compares them).
 namespace ExitStatus {
+
 inline constexpr int kSuccess = 0;
-// A verification mismatch, differences found by diff, or a servo of a batch
-// that failed.
 inline constexpr int kDifferent = 1;
-// Bad usage, or a bad input file (nothing is sent then); or output that
-// could not be written (standard output, --out, --log).
 inline constexpr int kBadInput = 2;
-// The port could not be opened, or was lost during the command.
 inline constexpr int kPortTrouble = 3;
-// No answer after all retries.
 inline constexpr int kNoAnswer = 4;
-// batch: stopped by SIGINT or SIGTERM before the servos asked for with
-// --count were done.
 inline constexpr int kStopped = 5;
+
+struct Meaning
+{
+    int status;
+    const char *text;
+};
+
+inline constexpr Meaning kMeanings[] = {
+    {kSuccess, "success"},
+    {kDifferent, "a verification mismatch, or diff found differences; batch: a servo failed"},
+    {kBadInput, "bad usage or a bad input file (nothing is sent), or output that cannot be "
+                "written (standard output, --out, --log)"},
+    {kPortTrouble, "the port could not be opened, or was lost during the command"},
+    {kNoAnswer, "no answer after all retries"},
+    {kStopped, "batch: stopped by SIGINT or SIGTERM before the --count servos were done"},
+};
+
 } // namespace ExitStatus
 
 #endif

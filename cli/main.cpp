@@ -22,7 +22,7 @@ int main(int argc, char *argv[])
     std::optional<int> status =
         CommandLine::parse(QCoreApplication::arguments(), environmentPort, &invocation, console);
     if (!status) {
-        Console::showQtMessages(invocation.verbose);
+        Console::showQtMessages(invocation.servo.verbose);
         status = invocation.command->run(invocation, console);
     }
     // Output that did not arrive is never a success, nor a difference found.

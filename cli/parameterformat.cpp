@@ -5,7 +5,8 @@
 
 namespace {
 
-QString rangeText(const ParameterInfo &param)
+// A range as a table column shows it: "0..255", "off/on".
+QString rangeColumn(const ParameterInfo &param)
 {
     if (isSwitch(param.id))
         return QStringLiteral("off/on");
@@ -33,15 +34,45 @@ QString quoted(const QString &field)
     return QStringLiteral("\"%1...\" (%2 characters)").arg(field.left(kShown)).arg(field.size());
 }
 
-// "0 to 255", or "0 or 1" for a switch.
-QString allowedValues(const ParameterInfo &param)
+// What is wrong with "NAME=VALUE"; empty when `id` and `value` hold it.
+QString assignmentProblem(const QString &assignment, Parameter *id, int *value)
+{
+    const int equals = assignment.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        return QStringLiteral("'%1' is not NAME=VALUE").arg(assignment);
+    const QString name = assignment.left(equals);
+    const QString text = assignment.mid(equals + 1);
+    const std::optional<Parameter> named = parameterNamed(name);
+    if (!named) {
+        const std::optional<Parameter> meant = parameterNearest(name);
+        return QStringLiteral("no parameter is called '%1'").arg(name) +
+               (meant ? QStringLiteral("; did you mean %1?").arg(QLatin1String(infoOf(*meant).name))
+                      : QString());
+    }
+    *id = *named;
+    const ParameterInfo &param = infoOf(*id);
+    if (isSwitch(*id)) {
+        const std::optional<int> on = switchValue(text);
+        *value = on.value_or(0);
+        return on ? QString()
+                  : QStringLiteral("%1 takes on/off, true/false or 1/0, not '%2'")
+                        .arg(QLatin1String(param.caption), text);
+    }
+    // The strict rule of parameter files.
+    if (ParameterFile::checkField(param, text, value))
+        return QStringLiteral("%1 takes a whole number from %2, not '%3'")
+            .arg(QLatin1String(param.caption), ParameterFormat::rangeText(param), text);
+    return QString();
+}
+
+} // namespace
+
+QString ParameterFormat::rangeText(const ParameterInfo &param)
 {
     if (isSwitch(param.id))
         return QStringLiteral("0 or 1");
     return QStringLiteral("%1 to %2").arg(param.minimum).arg(param.maximum);
 }
-
-} // namespace
 
 QString ParameterFormat::lineProblemText(const ParameterFile::LineProblem &problem)
 {
@@ -59,10 +90,9 @@ QString ParameterFormat::lineProblemText(const ParameterFile::LineProblem &probl
                              .arg(problem.position)
                              .arg(QLatin1String(param.caption), quoted(problem.value));
     if (problem.kind == Kind::NotDecimal)
-        return head + QStringLiteral("not a decimal integer (%1)").arg(allowedValues(param));
-    if (isSwitch(param.id))
-        return head + QStringLiteral("not 0 or 1");
-    return head + QStringLiteral("outside %1").arg(allowedValues(param));
+        return head + QStringLiteral("not a decimal integer (%1)").arg(rangeText(param));
+    return head + (isSwitch(param.id) ? QStringLiteral("not ") : QStringLiteral("outside ")) +
+           rangeText(param);
 }
 
 QString ParameterFormat::valueText(Parameter id, int value)
@@ -84,7 +114,7 @@ QString ParameterFormat::table(const ParameterSet &values)
         text += QStringLiteral("%1%2  %3\n")
                     .arg(QLatin1String(param.caption), -kNameWidth)
                     .arg(valueText(param.id, values.value(param.id)), kValueWidth)
-                    .arg(rangeText(param));
+                    .arg(rangeColumn(param));
     }
     return text;
 }
@@ -118,63 +148,14 @@ QStringList ParameterFormat::differences(const ParameterSet &left, const QString
     return lines;
 }
 
-QString ParameterFormat::validNames()
-{
-    QStringList names;
-    for (const ParameterInfo &param : kParameters)
-        names.append(
-            QStringLiteral("%1 (%2) %3")
-                .arg(QLatin1String(param.name), QLatin1String(param.caption), rangeText(param)));
-    return names.join(QLatin1String(", "));
-}
-
 QString ParameterFormat::parameterList()
 {
     QString text;
     for (const ParameterInfo &param : kParameters)
         text += QStringLiteral("  %1  %2, %3\n")
                     .arg(QLatin1String(param.name), -22)
-                    .arg(QLatin1String(param.caption), rangeText(param));
+                    .arg(QLatin1String(param.caption), rangeColumn(param));
     return text;
-}
-
-bool ParameterFormat::parseAssignment(const QString &assignment, Parameter *id, int *value,
-                                      QString *error)
-{
-    const int equals = assignment.indexOf(QLatin1Char('='));
-    if (equals < 0) {
-        *error = QStringLiteral("'%1' is not NAME=VALUE").arg(assignment);
-        return false;
-    }
-    const QString name = assignment.left(equals);
-    const QString text = assignment.mid(equals + 1);
-    const std::optional<Parameter> named = parameterNamed(name);
-    if (!named) {
-        *error = QStringLiteral("no parameter is called '%1'").arg(name);
-        return false;
-    }
-    *id = *named;
-    const ParameterInfo &param = infoOf(*id);
-    if (isSwitch(*id)) {
-        const std::optional<int> on = switchValue(text);
-        if (!on) {
-            *error = QStringLiteral("%1 takes on/off, true/false or 1/0, not '%2'")
-                         .arg(QLatin1String(param.caption), text);
-            return false;
-        }
-        *value = *on;
-        return true;
-    }
-    // The strict rule of parameter files.
-    if (ParameterFile::checkField(param, text, value)) {
-        *error = QStringLiteral("%1 takes a whole number from %2 to %3, not '%4'")
-                     .arg(QLatin1String(param.caption))
-                     .arg(param.minimum)
-                     .arg(param.maximum)
-                     .arg(text);
-        return false;
-    }
-    return true;
 }
 
 bool ParameterFormat::parseAssignments(const QStringList &assignments,
@@ -183,9 +164,10 @@ bool ParameterFormat::parseAssignments(const QStringList &assignments,
 {
     QVector<QString> given(static_cast<int>(kParameterCount));
     for (const QString &assignment : assignments) {
-        Parameter id;
+        Parameter id{};
         int value = 0;
-        if (!parseAssignment(assignment, &id, &value, error))
+        *error = assignmentProblem(assignment, &id, &value);
+        if (!error->isEmpty())
             return false;
         QString &earlier = given[int(indexOf(id))];
         if (!earlier.isEmpty()) {

@@ -32,18 +32,17 @@ public:
     static QStringList differences(const ParameterSet &left, const QString &leftLabel,
                                    const ParameterSet &right, const QString &rightLabel);
 
-    // Parses "NAME=VALUE"; on failure says why in `error`.
-    static bool parseAssignment(const QString &assignment, Parameter *id, int *value,
-                                QString *error);
-    // Parses every "NAME=VALUE" in turn; fails when one does, or when two
-    // name the same parameter.
+    // Parses every "NAME=VALUE" in turn; fails when one does (saying why in
+    // `error`, and for a name that names no parameter, which one was
+    // probably meant), or when two name the same parameter.
     static bool parseAssignments(const QStringList &assignments,
                                  std::vector<std::pair<Parameter, int>> *changes, QString *error);
-    // "TorqueGain (Torque Gain) 0..255, ...": every parameter by the names
-    // a NAME may be, with its values.
-    static QString validNames();
-    // The same, a parameter a line: "  TorqueGain  Torque Gain, 0..255".
+    // Every parameter by the name a NAME may be, with its caption and
+    // values, a parameter a line: "  TorqueGain  Torque Gain, 0..255".
     static QString parameterList();
+    // The values a parameter takes, as messages say them: "0 to 255", or
+    // "0 or 1" for a switch.
+    static QString rangeText(const ParameterInfo &param);
 
     // What is wrong with a line of a parameter file: the field's position,
     // its name, the value and what is allowed.

@@ -2,7 +2,6 @@
 
 #include "console.h"
 #include "exitstatus.h"
-#include "invocation.h"
 #include "parameterformat.h"
 #include "port/portlist.h"
 #include "port/portproblem.h"
@@ -33,12 +32,12 @@ QString openProblemText(const PortProblem &problem)
 
 } // namespace
 
-ServoSession::ServoSession(const Invocation &invocation, Console &console)
-    : m_console(console), m_port(invocation.port)
+ServoSession::ServoSession(const Options &options, Console &console)
+    : m_console(console), m_port(options.port)
 {
-    m_client.setTimeout(invocation.timeoutMs);
-    m_client.setRetries(invocation.retries);
-    if (invocation.verbose) {
+    m_client.setTimeout(options.timeoutMs);
+    m_client.setRetries(options.retries);
+    if (options.verbose) {
         QObject::connect(&m_client, &ServoClient::frameSent, &m_client,
                          [&console](const QByteArray &bytes) { console.trace("TX", bytes); });
         QObject::connect(&m_client, &ServoClient::bytesReceived, &m_client,
@@ -59,27 +58,29 @@ int ServoSession::open()
     return ExitStatus::kPortTrouble;
 }
 
-int ServoSession::failure(const ServoClient::Reply &reply, const char *request)
+QString ServoSession::noAnswerText(const ServoClient::Reply &reply, const char *request) const
 {
-    // A lost port has been reported when it was lost.
-    if (reply.outcome == ServoClient::Outcome::PortLost)
-        return ExitStatus::kPortTrouble;
-    m_console.message(m_port, QStringLiteral("no answer to the %1 request after %2 of %3 ms")
-                                  .arg(QLatin1String(request))
-                                  .arg(reply.attempts == 1
-                                           ? QStringLiteral("1 attempt")
-                                           : QStringLiteral("%1 attempts").arg(reply.attempts))
-                                  .arg(m_client.timeout()));
-    return ExitStatus::kNoAnswer;
+    return QStringLiteral("no answer to the %1 request after %2 of %3 ms")
+        .arg(QLatin1String(request))
+        .arg(reply.attempts == 1 ? QStringLiteral("1 attempt")
+                                 : QStringLiteral("%1 attempts").arg(reply.attempts))
+        .arg(m_client.timeout());
 }
 
 int ServoSession::read(ParameterSet *values)
 {
     const ServoClient::Reply reply = m_client.read();
-    if (reply.outcome != ServoClient::Outcome::Answered)
-        return failure(reply, "read");
-    *values = reply.values;
-    return ExitStatus::kSuccess;
+    switch (reply.outcome) {
+    case ServoClient::Outcome::Answered:
+        *values = reply.values;
+        return ExitStatus::kSuccess;
+    case ServoClient::Outcome::NoAnswer:
+        m_console.message(m_port, noAnswerText(reply, "read"));
+        return ExitStatus::kNoAnswer;
+    case ServoClient::Outcome::PortLost: // said when it was lost
+        break;
+    }
+    return ExitStatus::kPortTrouble;
 }
 
 int ServoSession::openAndRead(ParameterSet *values)
@@ -88,33 +89,43 @@ int ServoSession::openAndRead(ParameterSet *values)
     return status == ExitStatus::kSuccess ? read(values) : status;
 }
 
-ServoSession::WriteCheck ServoSession::writeAndVerify(const ParameterSet &values, bool verify)
+ServoSession::Verdict ServoSession::writeAndVerify(const ParameterSet &values, bool verify)
 {
-    WriteCheck check;
-    check.written = m_client.write(values);
-    if (check.written.outcome != ServoClient::Outcome::Answered || !verify)
-        return check;
-    check.readBack = m_client.read();
-    if (check.readBack->outcome == ServoClient::Outcome::Answered)
-        check.differences = ParameterFormat::differences(
-            values, QStringLiteral("wanted"), check.readBack->values, QStringLiteral("servo"));
-    return check;
+    Verdict verdict;
+    // A servo that did not answer, or whose port went, holds an unknown setting.
+    const auto unknown = [&](const ServoClient::Reply &reply, const char *step) {
+        const bool lost = reply.outcome == ServoClient::Outcome::PortLost;
+        verdict.status = lost ? ExitStatus::kPortTrouble : ExitStatus::kNoAnswer;
+        verdict.problems =
+            QStringList{lost ? QStringLiteral("port lost during the %1").arg(QLatin1String(step))
+                             : noAnswerText(reply, step)};
+        return verdict;
+    };
+    const ServoClient::Reply written = m_client.write(values);
+    if (written.outcome != ServoClient::Outcome::Answered)
+        return unknown(written, "write");
+    if (!verify)
+        return verdict;
+    const ServoClient::Reply readBack = m_client.read();
+    if (readBack.outcome != ServoClient::Outcome::Answered)
+        return unknown(readBack, "read-back");
+    verdict.readBack = readBack.values;
+    verdict.problems = ParameterFormat::differences(values, QStringLiteral("wanted"),
+                                                    readBack.values, QStringLiteral("servo"));
+    verdict.status = verdict.problems.isEmpty() ? ExitStatus::kSuccess : ExitStatus::kDifferent;
+    return verdict;
 }
 
-int ServoSession::report(const WriteCheck &check)
+int ServoSession::report(const Verdict &verdict)
 {
-    if (check.written.outcome != ServoClient::Outcome::Answered)
-        return failure(check.written, "write");
-    if (!check.readBack)
-        return ExitStatus::kSuccess;
-    if (check.readBack->outcome != ServoClient::Outcome::Answered)
-        return failure(*check.readBack, "read");
-    if (check.differences.isEmpty())
-        return ExitStatus::kSuccess;
-    for (const QString &line : check.differences)
+    if (verdict.status == ExitStatus::kNoAnswer)
+        m_console.message(m_port, verdict.problems.constFirst());
+    if (verdict.status != ExitStatus::kDifferent)
+        return verdict.status; // a lost port was said when it was lost
+    for (const QString &line : verdict.problems)
         m_console.out(line);
     m_console.message(m_port, QStringLiteral("verification failed: %1 of %2 values differ")
-                                  .arg(check.differences.size())
+                                  .arg(verdict.problems.size())
                                   .arg(kParameterCount));
     return ExitStatus::kDifferent;
 }

@@ -9,7 +9,6 @@
 #include <optional>
 
 class Console;
-struct Invocation;
 
 // A command's conversation with the servo on its port: the client set up as
 // the command line asks, each outcome turned into nimbalctl's exit status,
@@ -17,15 +16,29 @@ struct Invocation;
 class ServoSession
 {
 public:
-    // Writing a set and reading it back: what each step gave.
-    struct WriteCheck
+    // The servo options of the command line.
+    struct Options
     {
-        ServoClient::Reply written;
-        std::optional<ServoClient::Reply> readBack; // none when not read back
-        QStringList differences; // "name: wanted X, servo Y" for each field read back otherwise
+        QString port;
+        int timeoutMs = ServoClient::kDefaultTimeoutMs;
+        int retries = ServoClient::kDefaultRetries;
+        bool verbose = false;
     };
 
-    ServoSession(const Invocation &invocation, Console &console);
+    // What writing a set and reading it back came to, worded once for
+    // every command that writes.
+    struct Verdict
+    {
+        int status = 0; // an exit status: 0 passed, 1 differs, 3 port lost, 4 no answer
+        // "Neutral Point: wanted 1520, servo 1500" for each field that
+        // differs; or the one reason the servo's setting is unknown ("no
+        // answer to the write request after 3 attempts of 500 ms", "port
+        // lost during the read-back").
+        QStringList problems;
+        std::optional<ParameterSet> readBack;
+    };
+
+    ServoSession(const Options &options, Console &console);
 
     // Each returns an exit status: 0, or 3 (port) and 4 (no answer) after
     // saying so.
@@ -35,18 +48,17 @@ public:
 
     // Writes `values` and, with `verify`, reads them back and compares; says
     // nothing. The one write step of write, set and batch.
-    WriteCheck writeAndVerify(const ParameterSet &values, bool verify);
-    // The exit status of a check, after printing the differences on
-    // standard output and saying what failed.
-    int report(const WriteCheck &check);
+    Verdict writeAndVerify(const ParameterSet &values, bool verify);
+    // The verdict's exit status, after printing the differences on standard
+    // output or saying what failed.
+    int report(const Verdict &verdict);
 
     ServoClient &client() { return m_client; }
     QString port() const { return m_port; }
 
-    // The exit status of a reply that did not answer, after saying why.
-    int failure(const ServoClient::Reply &reply, const char *request);
-
 private:
+    QString noAnswerText(const ServoClient::Reply &reply, const char *request) const;
+
     Console &m_console;
     QString m_port;
     ServoClient m_client;

@@ -67,7 +67,7 @@ set(CPACK_PACKAGE_CONTACT "${NIMBAL_MAINTAINER}")
 set(CPACK_PACKAGE_HOMEPAGE_URL "${NIMBAL_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 "Nimbal Servo reads the fourteen parameters of a Nimbal servo controller
-over a serial line (111100 baud, 8N2): eleven numbers, such as the torque
+over a serial line (${NIMBAL_BAUD_RATE} baud, ${NIMBAL_LINE_SHORT}): eleven numbers, such as the torque
 gain, the pulse widths and the neutral point, and three switches. Its
 window changes them, writes them back, and keeps a set as a one-line
 parameter file.

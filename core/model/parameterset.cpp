@@ -1,6 +1,7 @@
 #include "model/parameterset.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -15,7 +16,55 @@ QString nameKey(const QString &name)
     return key;
 }
 
+// The number of letters to add, remove or change to turn `a` into `b`, two
+// neighbours swapped counting as one.
+int slips(const QString &a, const QString &b)
+{
+    const int n = int(b.size());
+    std::vector<int> before(n + 1), previous(n + 1), current(n + 1);
+    for (int j = 0; j <= n; ++j)
+        previous[j] = j;
+    for (int i = 1; i <= int(a.size()); ++i) {
+        current[0] = i;
+        for (int j = 1; j <= n; ++j) {
+            const int change = a.at(i - 1) == b.at(j - 1) ? 0 : 1;
+            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + change});
+            if (i > 1 && j > 1 && a.at(i - 1) == b.at(j - 2) && a.at(i - 2) == b.at(j - 1))
+                current[j] = std::min(current[j], before[j - 2] + 1);
+        }
+        before.swap(previous);
+        previous.swap(current);
+    }
+    return previous[n];
+}
+
 } // namespace
+
+std::optional<Parameter> parameterNearest(const QString &name)
+{
+    const QString key = nameKey(name);
+    if (key.isEmpty())
+        return std::nullopt;
+    std::optional<Parameter> nearest;
+    int fewest = std::max(1, int(key.size()) / 3) + 1;
+    std::optional<Parameter> startsWith;
+    int starting = 0;
+    for (const ParameterInfo &param : kParameters) {
+        const QString paramKey = nameKey(QLatin1String(param.name));
+        const int n = slips(key, paramKey);
+        if (n < fewest) {
+            fewest = n;
+            nearest = param.id;
+        }
+        if (paramKey.startsWith(key)) {
+            startsWith = param.id;
+            ++starting;
+        }
+    }
+    if (nearest)
+        return nearest;
+    return starting == 1 && key.size() >= 3 ? startsWith : std::nullopt;
+}
 
 std::optional<Parameter> parameterNamed(const QString &name)
 {

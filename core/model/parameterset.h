@@ -79,6 +79,12 @@ constexpr bool isSwitch(Parameter p)
 // ("neutral-point", "Soft Start", "softstart").
 std::optional<Parameter> parameterNamed(const QString &name);
 
+// The parameter a person probably meant by a name that names none: the one
+// whose name or caption is within a few slips of it (a letter missing,
+// added, changed or two swapped: about one in three), or the only one whose
+// name begins with it. Nothing when no parameter is that close.
+std::optional<Parameter> parameterNearest(const QString &name);
+
 // One value per parameter, indexed by Parameter. Values are not limited to
 // the ranges: a frame or a file may carry anything, and the controls clamp.
 class ParameterSet

@@ -2,6 +2,7 @@
 #define NIMBAL_SERVOCLIENT_H
 
 #include "model/parameterset.h"
+#include "nimbaldefaults.h"
 #include "protocol/framereceiver.h"
 
 #include <QByteArray>
@@ -41,8 +42,8 @@ public:
         int attempts = 0; // requests sent
     };
 
-    static constexpr int kDefaultTimeoutMs = 500;
-    static constexpr int kDefaultRetries = 2;
+    static constexpr int kDefaultTimeoutMs = NIMBAL_DEFAULT_TIMEOUT_MS;
+    static constexpr int kDefaultRetries = NIMBAL_DEFAULT_RETRIES;
 
     explicit ServoClient(QObject *parent = nullptr);
     ~ServoClient() override;

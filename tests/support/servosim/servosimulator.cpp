@@ -17,8 +17,8 @@ constexpr uchar kFrameHeader = 0x55;
 } // namespace
 
 ServoSimulator::ServoSimulator(QObject *parent)
-    : QObject(parent), m_values(startValues()), m_peerTimer(new QTimer(this)),
-      m_pieceTimer(new QTimer(this))
+    : QObject(parent), m_peerTimer(new QTimer(this)), m_pieceTimer(new QTimer(this)),
+      m_values(startValues())
 {
     m_peerTimer->setInterval(kPeerCheckIntervalMs);
     connect(m_peerTimer, &QTimer::timeout, this, &ServoSimulator::checkPeer);

@@ -1,4 +1,4 @@
-#include "batchlog.h"
+#include "files/batchlog.h"
 
 #include "files/filesaver.h"
 
@@ -8,9 +8,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <unistd.h>
 #ifdef Q_OS_WIN
 #include <io.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {

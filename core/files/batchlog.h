@@ -4,10 +4,10 @@
 #include <QString>
 #include <QStringList>
 
-// The CSV log of a batch: a header, then one row per servo, appended. Each
-// row is written at once, checked, and is on disk before the servo's
-// result is printed, so a batch that is killed keeps the row of every servo
-// it reported. A row that cannot be written whole is cut back off a regular
+// The CSV log of a production run (nimbalctl batch): a header, then one
+// row per servo, appended. Each row is written at once, checked, and is on
+// disk before the servo's result is shown, so a run that is killed keeps
+// the row of every servo it reported. A row that cannot be written whole is cut back off a regular
 // file, so the log never holds half a row. A FIFO or a device (/dev/null)
 // is written to as it is.
 class BatchLog

@@ -29,16 +29,16 @@ foreach(module Core Gui Widgets SerialPort)
     list(APPEND runtime_files $<TARGET_FILE:${qt}::${module}>)
 endforeach()
 if(MINGW)
-    # The MinGW runtime of the programs and of Qt, wherever the compiler
-    # keeps it.
-    foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
-        execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
-                        OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
-        if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
-            message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not know where ${dll} is")
-        endif()
-        list(APPEND runtime_files ${path})
-    endforeach()
+    # The MinGW runtime of the programs and of Qt, as the compiler finds it.
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env NIMBAL_MINGW_CXX=${CMAKE_CXX_COMPILER}
+                            bash ${PROJECT_SOURCE_DIR}/tools/windows/mingw-runtime.sh
+                    OUTPUT_VARIABLE mingw_dlls OUTPUT_STRIP_TRAILING_WHITESPACE
+                    RESULT_VARIABLE mingw_missing)
+    if(mingw_missing)
+        message(FATAL_ERROR "tools/windows/mingw-runtime.sh found no MinGW runtime")
+    endif()
+    string(REPLACE "\n" ";" mingw_dlls "${mingw_dlls}")
+    list(APPEND runtime_files ${mingw_dlls})
 else()
     # Visual C++'s runtime DLLs.
     set(CMAKE_INSTALL_SYSTEM_RUNTIME_DESTINATION .)

@@ -26,6 +26,16 @@ bool synced(int fd)
 #endif
 }
 
+// Cuts the file back to `size` bytes.
+bool cutBack(int fd, qint64 size)
+{
+#ifdef Q_OS_WIN
+    return ::_chsize_s(fd, size) == 0;
+#else
+    return ::ftruncate(fd, off_t(size)) == 0;
+#endif
+}
+
 } // namespace
 
 BatchLog::~BatchLog()
@@ -80,7 +90,7 @@ bool BatchLog::append(const QStringList &fields, QString *reason)
     if (FileSaver::writeAll(m_fd, row) && (!m_regular || synced(m_fd)))
         return true;
     *reason = FileSaver::reason(errno);
-    if (m_regular && ::ftruncate(m_fd, before.st_size) != 0)
+    if (m_regular && !cutBack(m_fd, before.st_size))
         *reason += QStringLiteral("; and the part written could not be taken back: %1")
                        .arg(FileSaver::reason(errno));
     return false;

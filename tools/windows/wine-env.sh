@@ -18,9 +18,14 @@ export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No offer to install Mono or Gecko: neither is needed.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-nimbal_mingw_runtime=(/usr/lib/gcc/x86_64-w64-mingw32/*-posix)
-WINEPATH="$(nimbal_dos_path "$nimbal_windows_qt/bin");$(nimbal_dos_path "${nimbal_mingw_runtime[0]}")"
-WINEPATH+=";$(nimbal_dos_path /usr/x86_64-w64-mingw32/lib)"
+# The folders of the MinGW runtime DLLs, as the compiler finds them.
+WINEPATH="$(nimbal_dos_path "$nimbal_windows_qt/bin")"
+while read -r nimbal_dll; do
+    case ";$WINEPATH;" in
+    *";$(nimbal_dos_path "$(dirname "$nimbal_dll")");"*) ;;
+    *) WINEPATH+=";$(nimbal_dos_path "$(dirname "$nimbal_dll")")" ;;
+    esac
+done < <(bash "$nimbal_windows_here/mingw-runtime.sh" 2>/dev/null || true)
 export WINEPATH
 
 # nimbal_serve_com SIM PORT [SIM_OPTION...]: starts the Linux simulated

@@ -201,9 +201,12 @@ QString CommandLine::overview()
                                                      ? QLatin1String(" FILE")
                                                      : QLatin1String("")));
     }
-    text += QStringLiteral("\nOptions of the commands that talk to a servo\n(%1), before or "
-                           "after the command:\n")
-                .arg(servoCommands.join(QLatin1String(", ")));
+    text += QLatin1Char('\n') +
+            wrapped(QStringLiteral("The commands that talk to a servo (%1) take the servo "
+                                   "options, before or after the command.")
+                        .arg(servoCommands.join(QLatin1String(", "))),
+                    0);
+    text += QStringLiteral("\nServo options:\n");
     text += optionsHelp(CommandTable::servoOptions());
     text += QStringLiteral("\nOptions:\n  -h, --help\n      Show this help (after a command: the "
                            "command's help).\n  --version\n      Show the version.\n");

@@ -44,7 +44,11 @@ ports="ttyUSB0 ttyACM1 $(compgen -G '/dev/serial/by-id/*' || true)"
 
 expect "$commands" nimbalctl ""
 expect "read" nimbalctl re
-expect "-h --help --version" nimbalctl -
+expect "-h --help --version -p --port --timeout --retries -v --verbose" nimbalctl -
+expect "read" nimbalctl -v --port ttyUSB0 re
+expect "read" nimbalctl --port = ttyUSB0 --timeout 100 re
+expect "$ports" nimbalctl --port ""
+expect "--format --out $servo_options" nimbalctl -p ttyUSB0 read -
 expect "--json -h --help" nimbalctl ports -
 expect "--format --out $servo_options" nimbalctl read -
 expect "--no-verify $servo_options" nimbalctl write -

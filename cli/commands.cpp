@@ -4,12 +4,15 @@
 #include "commandline.h"
 #include "commandtable.h"
 #include "console.h"
+#include "doctor/portdoctor.h"
 #include "exitstatus.h"
 #include "files/parameterfile.h"
+#include "linktext.h"
 #include "parameterformat.h"
 #include "port/portlist.h"
 #include "servosession.h"
 
+#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -191,6 +194,29 @@ int Commands::diff(const Invocation &invocation, Console &console)
 int Commands::batch(const Invocation &invocation, Console &console)
 {
     return BatchRun(invocation, console).run();
+}
+
+int Commands::doctor(const Invocation &invocation, Console &console)
+{
+    PortDoctor doctor;
+    PortDoctor::Result result;
+    QEventLoop loop;
+    QObject::connect(&doctor, &PortDoctor::finished, &loop, [&](const PortDoctor::Result &r) {
+        result = r;
+        loop.quit();
+    });
+    doctor.start(invocation.servo.port);
+    loop.exec();
+    using Step = PortDoctor::Step;
+    const int status = !result.problem                  ? ExitStatus::kSuccess
+                       : result.problem == Step::Answer ? ExitStatus::kNoAnswer
+                                                        : ExitStatus::kPortTrouble;
+    if (invocation.isSet("json"))
+        console.outText(LinkText::doctorJson(result, status));
+    else
+        for (const QString &line : LinkText::doctorLines(result))
+            console.out(line);
+    return status;
 }
 
 int Commands::help(const Invocation &invocation, Console &console)

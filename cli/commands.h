@@ -16,6 +16,7 @@ public:
     static int set(const Invocation &invocation, Console &console);
     static int diff(const Invocation &invocation, Console &console);
     static int batch(const Invocation &invocation, Console &console);
+    static int doctor(const Invocation &invocation, Console &console);
     static int help(const Invocation &invocation, Console &console);
 };
 

@@ -3,6 +3,7 @@
 #include "batchrun.h"
 #include "commands.h"
 #include "parameterformat.h"
+#include "port/linesettings.h"
 
 namespace CommandTable {
 
@@ -65,7 +66,21 @@ const QVector<CommandInfo> kCommands = {
        "values the servo held before the write and the fourteen read back."},
       {{"count"}, "N", "Stop after N servos.", 1}},
      Servo::Always, 1, 1, Commands::batch},
-    {"help", "[COMMAND]", "Show this help, or the help of COMMAND.",
+    {"doctor", "", "Say why a servo does not answer on a port.",
+ QStringLiteral(
+     "Looks for the usual causes of a servo that does not answer, in order, and stops at the "
+     "first problem: the port is there, it opens, its driver runs at %1 baud (within 1 %), a "
+     "read request gets an answer within a second (nothing, only the request's echo, bytes "
+     "that never make a frame, frames that fail their checksum, or a frame of another kind "
+     "come back otherwise), and the answer comes in good time (not held back by the "
+     "adapter's latency timer). Prints one line per check: ok, or the problem and what to do "
+     "about it. Exits with 0 when a servo answered, 3 for a problem of the port, 4 when no "
+     "usable answer came back.")
+     .arg(LineSettings::kBaudRate),
+ {{{"json"}, "", "Print the checks and what was measured as one JSON object, for a support "
+                 "request."}},
+ Servo::Always, 0, 0, Commands::doctor},
+{"help", "[COMMAND]", "Show this help, or the help of COMMAND.",
      "Shows the help of nimbalctl, or of one of its commands.",
      {}, Servo::Never, 0, 1, Commands::help},
 };

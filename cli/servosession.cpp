@@ -2,35 +2,9 @@
 
 #include "console.h"
 #include "exitstatus.h"
+#include "linktext.h"
 #include "parameterformat.h"
 #include "port/portlist.h"
-#include "port/portproblem.h"
-
-namespace {
-
-// The system's reason why a port would not open, and what to do about it.
-QString openProblemText(const PortProblem &problem)
-{
-    QString text =
-        problem.systemReason.isEmpty() ? QStringLiteral("cannot open") : problem.systemReason;
-    switch (problem.cause) {
-    case PortProblem::Cause::DeniedByGroup:
-        if (problem.memberOfGroup)
-            return text + QStringLiteral("; the device belongs to group %1, which you joined "
-                                         "after this login began: log out and in again")
-                              .arg(problem.group);
-        return text + QStringLiteral("; the device belongs to group %1: add yourself with "
-                                     "'sudo usermod -aG %1 \"$USER\"', then log out and in again")
-                          .arg(problem.group);
-    case PortProblem::Cause::HeldByAnotherOne:
-        return text + QStringLiteral("; another program has it open");
-    case PortProblem::Cause::Other:
-        break;
-    }
-    return text;
-}
-
-} // namespace
 
 ServoSession::ServoSession(const Options &options, Console &console)
     : m_console(console), m_port(options.port)
@@ -54,17 +28,20 @@ int ServoSession::open()
         return ExitStatus::kSuccess;
     const PortProblem problem = PortProblem::diagnose(PortList::systemLocationOf(m_port),
                                                       m_client.error(), m_client.errorString());
-    m_console.message(m_port, QStringLiteral("cannot open: %1").arg(openProblemText(problem)));
+    m_console.message(m_port,
+                      QStringLiteral("cannot open: %1").arg(LinkText::openProblem(problem)));
     return ExitStatus::kPortTrouble;
 }
 
 QString ServoSession::noAnswerText(const ServoClient::Reply &reply, const char *request) const
 {
-    return QStringLiteral("no answer to the %1 request after %2 of %3 ms")
+    return QStringLiteral("no answer to the %1 request after %2 of %3 ms: %4 ('nimbalctl doctor' "
+                          "looks for the cause)")
         .arg(QLatin1String(request))
         .arg(reply.attempts == 1 ? QStringLiteral("1 attempt")
                                  : QStringLiteral("%1 attempts").arg(reply.attempts))
-        .arg(m_client.timeout());
+        .arg(m_client.timeout())
+        .arg(LinkText::finding(reply.finding));
 }
 
 int ServoSession::read(ParameterSet *values)

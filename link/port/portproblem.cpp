@@ -1,6 +1,8 @@
 #include "port/portproblem.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -43,6 +45,33 @@ bool deniedByGroup(const QString &location, QString *group, bool *memberOfGroup)
 }
 #endif
 
+#ifdef Q_OS_LINUX
+// The first other process with the device open, by its name and number,
+// as far as /proc lets this user see.
+QString holderOf(const QString &location)
+{
+    const QString device = QFileInfo(location).canonicalFilePath();
+    const QString self = QString::number(::getpid());
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &pid : pids) {
+        if (pid == self || pid.toInt() <= 0)
+            continue;
+        const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+        const QFileInfoList links = QDir(fds).entryInfoList(QDir::System | QDir::NoDotAndDotDot);
+        for (const QFileInfo &link : links) {
+            if (link.symLinkTarget() != device)
+                continue;
+            QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+            const QString name = comm.open(QIODevice::ReadOnly)
+                                     ? QString::fromLocal8Bit(comm.readAll()).trimmed()
+                                     : QStringLiteral("a program");
+            return QStringLiteral("%1 (pid %2)").arg(name, pid);
+        }
+    }
+    return QString();
+}
+#endif
+
 } // namespace
 
 PortProblem PortProblem::diagnose(const QString &location, QSerialPort::SerialPortError error,
@@ -57,6 +86,10 @@ PortProblem PortProblem::diagnose(const QString &location, QSerialPort::SerialPo
         else if (::access(QFile::encodeName(location).constData(), R_OK | W_OK) == 0)
             problem.cause = Cause::HeldByAnotherOne;
     }
+#ifdef Q_OS_LINUX
+    if (problem.cause == Cause::HeldByAnotherOne)
+        problem.holder = holderOf(location);
+#endif
 #else
     // Windows opens a COM port for one program at a time and answers any
     // other with "access denied"; it keeps no per-user rights on ports.

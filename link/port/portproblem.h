@@ -27,6 +27,9 @@ struct PortProblem
     Cause cause = Cause::Other;
     QString group;              // with DeniedByGroup
     bool memberOfGroup = false; // listed already: only the login predates it
+    // With HeldByAnotherOne, where the system tells (Linux's /proc): the
+    // program that has the device open, "minicom (pid 4711)".
+    QString holder;
 };
 
 #endif

@@ -95,6 +95,8 @@ ServoClient::Reply ServoClient::exchange(const QByteArray &request, AnswerKind e
             return reply;
         }
         ++reply.attempts;
+        m_sentAt.start();
+        m_arrivals.clear();
         emit frameSent(request);
         if (waitForAnswer(expected, timeoutMs, &reply.values)) {
             reply.outcome = Outcome::Answered;
@@ -102,6 +104,7 @@ ServoClient::Reply ServoClient::exchange(const QByteArray &request, AnswerKind e
         }
     }
     reply.outcome = m_port->isOpen() ? Outcome::NoAnswer : Outcome::PortLost;
+    reply.finding = LineFinding::of(request, expected, m_arrivals);
     return reply;
 }
 
@@ -142,6 +145,7 @@ void ServoClient::takeArrivedBytes()
     if (bytes.isEmpty())
         return;
     emit bytesReceived(bytes);
+    m_arrivals.append({m_sentAt.nsecsElapsed() / 1000, bytes});
     FrameReceiver::appendBytes(m_rxText, bytes);
 }
 

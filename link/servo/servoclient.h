@@ -1,11 +1,13 @@
 #ifndef NIMBAL_SERVOCLIENT_H
 #define NIMBAL_SERVOCLIENT_H
 
+#include "doctor/linefinding.h"
 #include "model/parameterset.h"
 #include "nimbaldefaults.h"
 #include "protocol/framereceiver.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -40,6 +42,8 @@ public:
         Outcome outcome = Outcome::NoAnswer;
         ParameterSet values;
         int attempts = 0; // requests sent
+        // NoAnswer: what the line gave back to the last attempt.
+        LineFinding finding;
     };
 
     static constexpr int kDefaultTimeoutMs = NIMBAL_DEFAULT_TIMEOUT_MS;
@@ -101,6 +105,8 @@ private:
     PortWatch *m_watch = nullptr;
     QString m_portName;
     QString m_rxText; // received bytes as hex text, for the frame search
+    QElapsedTimer m_sentAt;
+    QVector<LineFinding::Arrival> m_arrivals; // since the last request
     QSerialPort::SerialPortError m_error = QSerialPort::NoError;
     QString m_errorString;
     int m_timeoutMs = kDefaultTimeoutMs;

@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QHash>
 #include <QSocketNotifier>
 #include <QTextStream>
 
@@ -64,8 +65,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption echoOption(QStringLiteral("echo"),
                                         QStringLiteral("Send every byte from the tool straight "
                                                        "back, as a line that echoes."));
+    const QCommandLineOption faultOption(
+        QStringLiteral("fault"),
+        QStringLiteral("Spoil every answer: garbled (random bytes that never make a frame, as "
+                       "at another speed), bad-checksum, or other-kind (a write answer to a "
+                       "read request, and the other way round)."),
+        QStringLiteral("FAULT"));
     parser.addOptions(
-        {delayOption, splitOption, noiseOption, silentOption, holdOption, echoOption});
+        {delayOption, splitOption, noiseOption, silentOption, holdOption, echoOption, faultOption});
     parser.process(app);
 
     int delay = 0;
@@ -75,6 +82,17 @@ int main(int argc, char *argv[])
         !parseCount(parser, noiseOption, &noise)) {
         QTextStream(stderr) << "nimbal-servo-sim: --delay, --split and --noise take a whole "
                                "number of 0 or more\n";
+        return 2;
+    }
+
+    const QHash<QString, ServoSimulator::Fault> faults = {
+        {QStringLiteral("garbled"), ServoSimulator::Fault::Garbled},
+        {QStringLiteral("bad-checksum"), ServoSimulator::Fault::BadChecksum},
+        {QStringLiteral("other-kind"), ServoSimulator::Fault::OtherKind},
+    };
+    if (parser.isSet(faultOption) && !faults.contains(parser.value(faultOption))) {
+        QTextStream(stderr) << "nimbal-servo-sim: --fault takes garbled, bad-checksum or "
+                               "other-kind\n";
         return 2;
     }
 
@@ -89,6 +107,7 @@ int main(int argc, char *argv[])
     servo.setNoise(noise);
     servo.setSilent(parser.isSet(silentOption));
     servo.setEcho(parser.isSet(echoOption));
+    servo.setFault(faults.value(parser.value(faultOption), ServoSimulator::Fault::None));
     if (parser.isSet(holdOption) && !servo.holdSlaveOpen()) {
         QTextStream(stderr) << "nimbal-servo-sim: cannot hold the slave side open: "
                             << servo.errorString() << '\n';

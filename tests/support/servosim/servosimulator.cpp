@@ -104,7 +104,7 @@ void ServoSimulator::onReadable()
     const QByteArray bytes = m_pty.readAvailable(&peerGone);
     if (!bytes.isEmpty()) {
         m_received += bytes;
-        if (m_echo && !m_silent)
+        if (m_echo)
             m_pty.write(bytes);
         m_pending += bytes;
         handleFrames();
@@ -143,14 +143,18 @@ void ServoSimulator::handleFrames()
         emit requestReceived(frame);
         if (m_silent)
             continue;
-        if (flags & Reference::kWriteRequest) {
+        const bool write = flags & Reference::kWriteRequest;
+        if (write) {
             m_values = Reference::decode(frame);
             for (const auto &forced : std::as_const(m_forced))
                 m_values.setValue(forced.first, forced.second);
-            queueAnswer(Reference::encode(m_values, Reference::kWriteAnswer));
-        } else {
-            queueAnswer(Reference::encode(m_values, Reference::kReadAnswer));
         }
+        const bool writeAnswer = write != (m_fault == Fault::OtherKind);
+        QByteArray answer = Reference::encode(m_values, writeAnswer ? Reference::kWriteAnswer
+                                                                    : Reference::kReadAnswer);
+        if (m_fault == Fault::BadChecksum)
+            answer[18] = char(uchar(answer.at(18)) + 1);
+        queueAnswer(m_fault == Fault::Garbled ? randomBytes(kFrameLength, false) : answer);
     }
 }
 
@@ -158,7 +162,7 @@ void ServoSimulator::queueAnswer(const QByteArray &frame)
 {
     const auto enqueue = [this, frame] {
         if (m_noiseCount > 0)
-            m_outQueue.append({noise(), QByteArray()});
+            m_outQueue.append({randomBytes(m_noiseCount, m_noiseAllowsHeader), QByteArray()});
         const QList<QByteArray> pieces = piecesOf(frame);
         for (int i = 0; i < pieces.size(); ++i)
             m_outQueue.append({pieces.at(i), i + 1 == pieces.size() ? frame : QByteArray()});
@@ -195,13 +199,13 @@ QList<QByteArray> ServoSimulator::piecesOf(const QByteArray &frame) const
     return pieces;
 }
 
-QByteArray ServoSimulator::noise()
+QByteArray ServoSimulator::randomBytes(int count, bool allowHeader)
 {
     QByteArray bytes;
-    bytes.reserve(m_noiseCount);
-    while (bytes.size() < m_noiseCount) {
+    bytes.reserve(count);
+    while (bytes.size() < count) {
         const char b = char(m_random.bounded(256));
-        if (!m_noiseAllowsHeader && uchar(b) == kFrameHeader)
+        if (!allowHeader && uchar(b) == kFrameHeader)
             continue;
         bytes.append(b);
     }

@@ -62,8 +62,19 @@ public:
     void forceStoredValue(Parameter id, int value);
     void clearForcedValues() { m_forced.clear(); }
     // Every byte from the tool goes straight back to it before any answer,
-    // as on a line that echoes.
+    // as on a line that echoes (a one-wire adapter does, with a servo or
+    // without: a silent servo's line echoes too).
     void setEcho(bool echo) { m_echo = echo; }
+    // What goes wrong with every answer, as the causes of a servo that
+    // seems not to answer leave it on the line.
+    enum class Fault
+    {
+        None,
+        Garbled,     // as many random bytes as a frame, never a frame: another speed
+        BadChecksum, // the answer with its checksum off by one: a noisy line
+        OtherKind,   // a write answer to a read request and the other way round
+    };
+    void setFault(Fault fault) { m_fault = fault; }
     // Keeps the pseudo-terminal's slave side open, so a program that opens
     // the port anew is answered at once; otherwise a new opener after a
     // hang-up is noticed within 50 ms.
@@ -97,7 +108,7 @@ private:
     void handleFrames();
     void queueAnswer(const QByteArray &frame);
     QList<QByteArray> piecesOf(const QByteArray &frame) const;
-    QByteArray noise();
+    QByteArray randomBytes(int count, bool allowHeader);
     void writeNextPiece();
 
     struct Piece
@@ -126,6 +137,7 @@ private:
     bool m_noiseAllowsHeader = false;
     bool m_silent = false;
     bool m_echo = false;
+    Fault m_fault = Fault::None;
     bool m_hungUp = false;
 
     int m_requestsSeen = 0;

@@ -1,0 +1,88 @@
+#ifndef NIMBAL_PORTDOCTOR_H
+#define NIMBAL_PORTDOCTOR_H
+
+#include "doctor/linefinding.h"
+#include "port/portproblem.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <optional>
+
+class PortWatch;
+class QSerialPort;
+class QTimer;
+
+// Why a servo does not answer on a port, found as a careful person at the
+// bench would look for it: the port is there, it opens, its driver runs at
+// the servo's speed, a read request gets an answer, and in good time. It
+// stops at the first step that has a problem. Driven by the event loop: it
+// never waits in a loop of its own.
+class PortDoctor : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Step
+    {
+        Port,   // the port is not there
+        Open,   // it does not open
+        Speed,  // its driver runs at another speed
+        Answer, // no usable answer to a read request
+    };
+
+    struct Result
+    {
+        QString port;
+        std::optional<Step> problem; // the first step that has one; none: a servo answered
+        // Port: the ports the system lists, and the one USB serial port
+        // among them where there is exactly one.
+        QStringList portsPresent;
+        QString onlyUsbPort;
+        // Open: why not.
+        PortProblem openProblem;
+        // Speed: the speed the driver set (0: it does not say).
+        qint32 driverBaudRate = 0;
+        bool underWine = false;
+        // Answer: what came back to the request, and when.
+        LineFinding finding;
+        QString lostReason; // the port failed while listening
+        // With a late answer, on Linux: the USB adapter's latency timer.
+        QString latencyTimerPath;
+        int latencyTimerMs = -1;
+    };
+
+    // How long the line is listened to after the request.
+    static constexpr int kListenMs = 1000;
+    // A driver's speed within this share of the servo's is the servo's.
+    static constexpr double kSpeedTolerance = 0.01;
+
+    explicit PortDoctor(QObject *parent = nullptr);
+
+    // Looks at `port` (a name or a path); finished() tells the result.
+    void start(const QString &port);
+
+signals:
+    void finished(const PortDoctor::Result &result);
+
+private:
+    void checkSpeed();
+    void takeArrivals();
+    void conclude();
+    void finish();
+
+    QSerialPort *m_port;
+    PortWatch *m_watch;
+    QTimer *m_listen;
+    bool m_listening = false;
+    Result m_result;
+    QByteArray m_request;
+    QElapsedTimer m_sentAt;
+    QVector<LineFinding::Arrival> m_arrivals;
+};
+
+#endif

@@ -1,16 +1,18 @@
 #include "benchsupport.h"
 
+#include "files/filesaver.h"
+#include "port/linesettings.h"
+#include "protocol/parameterframe.h"
+#include "pseudoterminal.h"
 #include "windowtest.h"
 
+#include <QFile>
 #include <QWidget>
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
@@ -19,21 +21,14 @@
 
 namespace Bench {
 
-qint64 monotonicNs()
+double percentile(std::vector<double> samples, double fraction)
 {
-    timespec ts{};
-    ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
-qint64 processCpuNs()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const auto ns = [](const timeval &tv) {
-        return qint64(tv.tv_sec) * 1000000000 + tv.tv_usec * 1000;
-    };
-    return ns(usage.ru_utime) + ns(usage.ru_stime);
+    if (samples.empty())
+        return 0;
+    std::sort(samples.begin(), samples.end());
+    const double rank = std::ceil(fraction * double(samples.size()));
+    const std::size_t index = std::size_t(std::clamp(rank, 1.0, double(samples.size()))) - 1;
+    return samples[index];
 }
 
 long residentKiB()
@@ -49,25 +44,96 @@ long residentKiB()
     return resident < 0 ? -1 : resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
 
-double percentile(std::vector<double> samples, double fraction)
+double frameOnLineMs()
 {
-    if (samples.empty())
-        return 0;
-    std::sort(samples.begin(), samples.end());
-    const double rank = std::ceil(fraction * double(samples.size()));
-    const std::size_t index = std::size_t(std::clamp(rank, 1.0, double(samples.size()))) - 1;
-    return samples[index];
-}
-
-QString figure(double value)
-{
-    return QString::number(value, 'f', std::fabs(value) < 10 ? 3 : 2);
+    constexpr int kBitsPerByte = 1 + 8 + 2;
+    return 1000.0 * ParameterFrame::kLength * kBitsPerByte / LineSettings::kBaudRate;
 }
 
 void useOffscreenPlatformByDefault()
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// ---- Child processes -------------------------------------------------------
+
+pid_t forkChild(const std::function<int()> &work)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(work());
+    return pid;
+}
+
+Exit waitChild(pid_t pid)
+{
+    int status = 0;
+    rusage usage{};
+    pid_t r;
+    do
+        r = ::wait4(pid, &status, 0, &usage);
+    while (r < 0 && errno == EINTR);
+    Exit ended;
+    ended.endNs = monotonicNs();
+    ended.maxRssKiB = usage.ru_maxrss;
+    if (r == pid && WIFEXITED(status))
+        ended.status = WEXITSTATUS(status);
+    return ended;
+}
+
+pid_t startProgram(const QStringList &command, int *output, bool quiet)
+{
+    int out[2] = {-1, -1};
+    if (output && ::pipe2(out, O_CLOEXEC) != 0)
+        return -1;
+    // Everything the child needs is made before fork: after it, the child
+    // only makes system calls.
+    std::vector<QByteArray> args;
+    for (const QString &a : command)
+        args.push_back(QFile::encodeName(a));
+    std::vector<char *> argv;
+    for (QByteArray &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = forkChild([&] {
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        ::dup2(output ? out[1] : null, STDOUT_FILENO);
+        if (quiet)
+            ::dup2(null, STDERR_FILENO);
+        ::execv(argv[0], argv.data());
+        return 127;
+    });
+    if (output) {
+        ::close(out[1]);
+        if (pid < 0)
+            ::close(out[0]);
+        *output = pid < 0 ? -1 : out[0];
+    }
+    return pid;
+}
+
+Run runProgram(const QStringList &command, bool capture)
+{
+    Run run;
+    int out = -1;
+    run.startNs = monotonicNs();
+    const pid_t pid = startProgram(command, capture ? &out : nullptr);
+    if (pid < 0)
+        return run;
+    for (char buf[256]; out >= 0;) {
+        const ssize_t n = ::read(out, buf, sizeof buf);
+        if (n > 0)
+            run.output.append(buf, int(n));
+        else if (n == 0 || errno != EINTR)
+            break;
+    }
+    if (out >= 0)
+        ::close(out);
+    static_cast<Exit &>(run) = waitChild(pid);
+    return run;
 }
 
 // ---- The simulator's process -----------------------------------------------
@@ -79,57 +145,31 @@ SimulatorProcess::~SimulatorProcess()
 
 bool SimulatorProcess::start(const QString &program, const QStringList &arguments)
 {
-    int out[2];
-    if (::pipe2(out, O_CLOEXEC) != 0) {
-        m_error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    // Everything the child needs is prepared before fork: after it, the
-    // child may only make system calls.
-    std::vector<QByteArray> args{program.toLocal8Bit()};
-    for (const QString &a : arguments)
-        args.push_back(a.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    m_pid = ::fork();
+    int out = -1;
+    // Its closing summary would land among the figures.
+    m_pid = startProgram(QStringList(program) + arguments, &out, true);
     if (m_pid < 0) {
-        m_error = QString::fromLocal8Bit(std::strerror(errno));
-        ::close(out[0]);
-        ::close(out[1]);
+        m_error = FileSaver::reason(errno);
         return false;
     }
-    if (m_pid == 0) {
-        ::dup2(out[1], STDOUT_FILENO);
-        // Its closing summary would land among the figures.
-        const int null = ::open("/dev/null", O_WRONLY);
-        if (null >= 0)
-            ::dup2(null, STDERR_FILENO);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(out[1]);
-
     // One line: the slave's path. A simulator that cannot start says
     // nothing and exits, which ends the read.
     QByteArray line;
     const qint64 deadline = monotonicNs() + 10 * qint64(1000000000);
     while (!line.endsWith('\n')) {
         const qint64 left = (deadline - monotonicNs()) / 1000000;
-        pollfd pfd{out[0], POLLIN, 0};
+        pollfd pfd{out, POLLIN, 0};
         if (left <= 0 || ::poll(&pfd, 1, int(left)) <= 0)
             break;
         char c;
-        const ssize_t n = ::read(out[0], &c, 1);
+        const ssize_t n = ::read(out, &c, 1);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
         line.append(c);
     }
-    ::close(out[0]);
+    ::close(out);
     m_slavePath = QString::fromLocal8Bit(line.trimmed());
     if (!line.endsWith('\n') || m_slavePath.isEmpty()) {
         m_error = QStringLiteral("%1 printed no slave path").arg(program);
@@ -144,53 +184,9 @@ bool SimulatorProcess::stop()
     if (m_pid <= 0)
         return false;
     ::kill(m_pid, SIGTERM);
-    const int status = waitChild(m_pid);
+    const int status = waitChild(m_pid).status;
     m_pid = -1;
     return status == 0;
-}
-
-// ---- Forked helpers --------------------------------------------------------
-
-pid_t forkChild(const std::function<int()> &work)
-{
-    std::fflush(stdout);
-    std::fflush(stderr);
-    const pid_t pid = ::fork();
-    if (pid == 0)
-        ::_exit(work());
-    return pid;
-}
-
-int waitChild(pid_t pid)
-{
-    int status = 0;
-    pid_t r;
-    do
-        r = ::waitpid(pid, &status, 0);
-    while (r < 0 && errno == EINTR);
-    if (r != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
-
-bool writeAll(int fd, const char *data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n > 0) {
-            data += n;
-            size -= size_t(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            return false;
-        pollfd pfd{fd, POLLOUT, 0};
-        if (::poll(&pfd, 1, 5000) <= 0 || (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)))
-            return false;
-    }
-    return true;
 }
 
 // ---- The window ------------------------------------------------------------
@@ -201,6 +197,14 @@ bool showWindowOn(QWidget &window, const QString &path, QTextStream &out)
     if (WindowTest::choosePort(window, path))
         return true;
     out << "error: " << path << " did not open" << Qt::endl;
+    return false;
+}
+
+bool showWindowOn(QWidget &window, const PseudoTerminal &pty, QTextStream &out)
+{
+    if (pty.isOpen())
+        return showWindowOn(window, pty.slavePath(), out);
+    out << "error: no pseudo-terminal: " << pty.errorString() << Qt::endl;
     return false;
 }
 

@@ -4,6 +4,8 @@
 //
 // usage: nimbal-cli-anchor PORT   (exit 0 once 20 bytes came back)
 
+#include "port/linesettings.h"
+
 #include <QCoreApplication>
 #include <QSerialPort>
 
@@ -13,10 +15,7 @@ int main(int argc, char *argv[])
     if (argc < 2)
         return 2;
     QSerialPort port(QString::fromLocal8Bit(argv[1]));
-    port.setBaudRate(111100);
-    port.setDataBits(QSerialPort::Data8);
-    port.setParity(QSerialPort::NoParity);
-    port.setStopBits(QSerialPort::TwoStop);
+    LineSettings::apply(port);
     if (!port.open(QIODevice::ReadWrite))
         return 3;
     const QByteArray request = QByteArray::fromHex("550000000000000000f401c409000000dc05a3aa");

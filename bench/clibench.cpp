@@ -13,60 +13,25 @@
 // usage: nimbal-bench-cli [RUNS]   (default 20)
 
 #include "benchsupport.h"
-#include "port/linesettings.h"
 #include "servo/servoclient.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QTextStream>
 
 #include <cstdlib>
-#include <ctime>
-#include <fcntl.h>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
 constexpr int kBatchCycles = 200;
+// A cycle's frames: a write and its answer, a read and its answer.
+constexpr int kFrames = 4;
 
-// Wall time of one run of `arguments` (program first) with its output
-// discarded; negative when it did not exit with 0.
-double runMs(const QStringList &arguments)
+// Wall time of one run of `command` with its output discarded; negative
+// when it did not exit with 0.
+double runMs(const QStringList &command)
 {
-    std::vector<QByteArray> bytes;
-    for (const QString &argument : arguments)
-        bytes.push_back(QFile::encodeName(argument));
-    const qint64 start = Bench::monotonicNs();
-    const pid_t pid = Bench::forkChild([&] {
-        std::vector<char *> argv;
-        for (QByteArray &b : bytes)
-            argv.push_back(b.data());
-        argv.push_back(nullptr);
-        const int devNull = ::open("/dev/null", O_WRONLY);
-        ::dup2(devNull, STDOUT_FILENO);
-        ::execv(argv[0], argv.data());
-        return 127;
-    });
-    const int status = Bench::waitChild(pid);
-    const qint64 end = Bench::monotonicNs();
-    return status == 0 ? double(end - start) / 1e6 : -1.0;
-}
-
-qint64 threadCpuNs()
-{
-    timespec ts{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
-// Milliseconds the four frames of a cycle spend on the line: each byte is a
-// start bit, eight data bits and two stop bits.
-double lineMsPerCycle()
-{
-    constexpr int kBitsPerByte = 1 + 8 + 2;
-    constexpr int kFrames = 4;
-    return 1000.0 * kFrames * 20 * kBitsPerByte / LineSettings::kBaudRate;
+    const Bench::Run run = Bench::runProgram(command);
+    return run.status == 0 ? double(run.endNs - run.startNs) / 1e6 : -1.0;
 }
 
 } // namespace
@@ -119,7 +84,7 @@ int main(int argc, char *argv[])
     ParameterSet values = ParameterSet::startValues();
     int mismatches = 0;
     const qint64 wallStart = Bench::monotonicNs();
-    const qint64 cpuStart = threadCpuNs();
+    const qint64 cpuStart = Bench::threadCpuNs();
     for (int cycle = 0; cycle < kBatchCycles; ++cycle) {
         values.setValue(Parameter::NeutralPoint, 1000 + cycle);
         const ServoClient::Reply written = client.write(values);
@@ -131,13 +96,14 @@ int main(int argc, char *argv[])
         }
         mismatches += readBack.values != values;
     }
-    const double cpuMs = double(threadCpuNs() - cpuStart) / 1e6 / kBatchCycles;
+    const double cpuMs = double(Bench::threadCpuNs() - cpuStart) / 1e6 / kBatchCycles;
     const double wallMs = double(Bench::monotonicNs() - wallStart) / 1e6 / kBatchCycles;
     out << "cli_batch_cycles: " << kBatchCycles << " (" << mismatches << " mismatches)\n";
     out << "cli_batch_cycle_cpu_ms: " << Bench::figure(cpuMs) << '\n';
     out << "cli_batch_cycle_wall_ms_on_pty: " << Bench::figure(wallMs) << '\n';
-    out << "cli_batch_cycle_line_ms_at_111100_baud: " << Bench::figure(lineMsPerCycle()) << '\n';
-    out << "cli_batch_cycle_cpu_vs_line: " << Bench::figure(cpuMs / lineMsPerCycle()) << '\n';
+    const double lineMs = kFrames * Bench::frameOnLineMs();
+    out << "cli_batch_cycle_line_ms_at_111100_baud: " << Bench::figure(lineMs) << '\n';
+    out << "cli_batch_cycle_cpu_vs_line: " << Bench::figure(cpuMs / lineMs) << '\n';
     out.flush();
     servo.stop();
     return mismatches == 0 ? 0 : 1;

@@ -9,6 +9,7 @@
 
 #include "app/widget.h"
 #include "benchsupport.h"
+#include "files/filesaver.h"
 #include "protocol/parameterframe.h"
 #include "pseudoterminal.h"
 #include "serial/statuslog.h"
@@ -54,7 +55,8 @@ int writeNoise(int master, qint64 total, int doneFd)
             for (int j = 0; j < 8 && i + j < size; ++j)
                 chunk[i + j] = char(r >> (8 * j));
         }
-        if (!Bench::writeAll(master, chunk, size_t(size)))
+        if (!FileSaver::writeAll(master, QByteArray::fromRawData(chunk, size),
+                                 Bench::kWriteStallMs))
             return 1;
         written += size;
     }
@@ -111,12 +113,8 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
 
     PseudoTerminal pty;
-    if (!pty.isOpen()) {
-        out << "error: no pseudo-terminal: " << pty.errorString() << Qt::endl;
-        return 1;
-    }
     Widget window;
-    if (!Bench::showWindowOn(window, pty.slavePath(), out))
+    if (!Bench::showWindowOn(window, pty, out))
         return 1;
     const WindowControls controls(window);
     if (!controls.isValid()) {
@@ -180,7 +178,7 @@ int main(int argc, char *argv[])
         loop.exec();
     }
     ::close(donePipe[0]);
-    if (Bench::waitChild(writer) != 0) {
+    if (Bench::waitChild(writer).status != 0) {
         out << "error: the noise writer failed" << Qt::endl;
         return 1;
     }

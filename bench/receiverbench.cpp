@@ -9,10 +9,10 @@
 // set against the cost of toHex().toUpper() of the same bytes measured in
 // the same run.
 
+#include "benchsupport.h"
 #include "protocol/framereceiver.h"
 #include "protocol/parameterframe.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTextStream>
 
@@ -22,9 +22,6 @@
 #include <map>
 #include <vector>
 
-#ifdef Q_OS_UNIX
-#include <time.h>
-#endif
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -78,37 +75,17 @@ QByteArray falseHeaders(int size)
     return bytes;
 }
 
-// The thread's CPU time where there is one: time spent by other processes
-// on a shared machine does not count.
-qint64 nowNs()
-{
-#ifdef Q_OS_UNIX
-    timespec ts;
-    if (::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts) == 0)
-        return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-#endif
-    static QElapsedTimer wall;
-    if (!wall.isValid())
-        wall.start();
-    return wall.nsecsElapsed();
-}
-
 // Minimum time of `runs` calls, in ns; one untimed call first.
 double minimumNs(int runs, const std::function<void()> &work)
 {
     work();
     double best = 1e300;
     for (int i = 0; i < runs; ++i) {
-        const qint64 start = nowNs();
+        const qint64 start = Bench::threadCpuNs();
         work();
-        best = std::min(best, double(nowNs() - start));
+        best = std::min(best, double(Bench::threadCpuNs() - start));
     }
     return best;
-}
-
-QString figure(double value)
-{
-    return QString::number(value, 'f', value < 10 ? 3 : 2);
 }
 
 } // namespace
@@ -170,9 +147,9 @@ int main()
             nsPerByte[key] = receiverNs / size.bytes;
             hexRatio[key] = receiverNs / hexNs;
             out << "receiver_" << c.name << '_' << size.name
-                << "_ns_per_byte: " << figure(receiverNs / size.bytes) << Qt::endl;
+                << "_ns_per_byte: " << Bench::figure(receiverNs / size.bytes) << Qt::endl;
             out << "receiver_" << c.name << '_' << size.name
-                << "_vs_hex: " << figure(receiverNs / hexNs) << Qt::endl;
+                << "_vs_hex: " << Bench::figure(receiverNs / hexNs) << Qt::endl;
         }
     }
 
@@ -180,10 +157,10 @@ int main()
         const QString small = QLatin1String(c.name) + QLatin1String(" 16KiB");
         const QString large = QLatin1String(c.name) + QLatin1String(" 1MiB");
         out << "receiver_linearity_" << c.name
-            << "_1MiB_vs_16KiB: " << figure(nsPerByte[large] / nsPerByte[small]) << " (target <= 2)"
-            << Qt::endl;
+            << "_1MiB_vs_16KiB: " << Bench::figure(nsPerByte[large] / nsPerByte[small])
+            << " (target <= 2)" << Qt::endl;
     }
-    out << "receiver_noise_1MiB_vs_hex: " << figure(hexRatio[QStringLiteral("noise 1MiB")])
+    out << "receiver_noise_1MiB_vs_hex: " << Bench::figure(hexRatio[QStringLiteral("noise 1MiB")])
         << " (target <= 10)" << Qt::endl;
     return 0;
 }

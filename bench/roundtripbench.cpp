@@ -13,6 +13,7 @@
 
 #include "app/widget.h"
 #include "benchsupport.h"
+#include "files/filesaver.h"
 #include "pseudoterminal.h"
 #include "serial/statuslog.h"
 #include "servosimulator.h"
@@ -57,21 +58,6 @@ bool readExactly(int fd, char *buf, int size)
     return true;
 }
 
-bool writeExactly(int fd, const char *buf, int size)
-{
-    int put = 0;
-    while (put < size) {
-        const ssize_t n = ::write(fd, buf + put, size_t(size - put));
-        if (n > 0)
-            put += int(n);
-        else if (n < 0 && errno == EINTR)
-            continue;
-        else
-            return false;
-    }
-    return true;
-}
-
 // The baseline: this process on the slave of a raw pseudo-terminal, a
 // forked echo on its master. Blocking reads and writes, nothing else.
 class PingPong
@@ -90,10 +76,10 @@ public:
         const int slave = m_slave;
         m_echo = Bench::forkChild([master, slave] {
             ::close(slave);
-            char buf[kFrameBytes];
+            QByteArray frame(kFrameBytes, '\0');
             // Ends when the parent closes the slave: the read fails.
-            while (readExactly(master, buf, kFrameBytes))
-                if (!writeExactly(master, buf, kFrameBytes))
+            while (readExactly(master, frame.data(), kFrameBytes))
+                if (!FileSaver::writeAll(master, frame))
                     return 1;
             return 0;
         });
@@ -112,18 +98,16 @@ public:
     // One exchange, in nanoseconds; -1 on failure.
     qint64 exchange()
     {
-        char out[kFrameBytes];
-        for (int i = 0; i < kFrameBytes; ++i)
-            out[i] = char(0x55 + i);
         char in[kFrameBytes];
         const qint64 start = Bench::monotonicNs();
-        if (!writeExactly(m_slave, out, kFrameBytes) || !readExactly(m_slave, in, kFrameBytes))
+        if (!FileSaver::writeAll(m_slave, m_frame) || !readExactly(m_slave, in, kFrameBytes))
             return -1;
         return Bench::monotonicNs() - start;
     }
 
 private:
     PseudoTerminal m_pty;
+    const QByteArray m_frame = QByteArray::fromHex("55565758595a5b5c5d5e5f606162636465666768");
     int m_slave = -1;
     pid_t m_echo = -1;
 };

@@ -8,71 +8,34 @@
 //
 // usage: nimbal-bench-startup [RUNS]   (default 15)
 
+#include "benchsupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
+#include <utility>
 
 namespace {
 
-struct Run
+struct Samples
 {
-    double ms;
-    long maxRssKiB;
+    std::vector<double> ms;
+    std::vector<double> maxRssKiB;
 };
 
-long long nowNs()
+// One run of the probe in `mode`; false when it failed.
+bool runProbe(const QString &probe, const char *mode, Samples &samples)
 {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
-}
-
-bool runProbe(const std::string &probe, const char *mode, Run *run)
-{
-    int out[2];
-    if (pipe(out) != 0)
+    const Bench::Run run = Bench::runProgram({probe, QLatin1String(mode)}, true);
+    const qint64 exposed = run.output.trimmed().toLongLong();
+    if (run.status != 0 || exposed <= run.startNs)
         return false;
-    const long long start = nowNs();
-    const pid_t pid = fork();
-    if (pid < 0)
-        return false;
-    if (pid == 0) {
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        close(out[1]);
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        execl(probe.c_str(), probe.c_str(), mode, static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    close(out[1]);
-    std::string text;
-    char buf[256];
-    ssize_t n;
-    while ((n = read(out[0], buf, sizeof buf)) > 0)
-        text.append(buf, size_t(n));
-    close(out[0]);
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return false;
-    const long long exposed = std::atoll(text.c_str());
-    if (exposed <= start)
-        return false;
-    run->ms = double(exposed - start) / 1e6;
-    run->maxRssKiB = usage.ru_maxrss;
+    samples.ms.push_back(double(exposed - run.startNs) / 1e6);
+    samples.maxRssKiB.push_back(double(run.maxRssKiB));
     return true;
-}
-
-template <typename T> T median(std::vector<T> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace
@@ -80,39 +43,34 @@ template <typename T> T median(std::vector<T> v)
 int main(int argc, char *argv[])
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
-    std::string self(argv[0]);
-    const std::string dir = self.substr(0, self.find_last_of('/') + 1);
-    const std::string probe = dir + "nimbal-startup-probe";
+    const QString probe =
+        QFileInfo(QFile::decodeName(argv[0])).path() + QLatin1String("/nimbal-startup-probe");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTextStream out(stdout);
 
-    std::vector<double> toolMs, bareMs;
-    std::vector<long> toolRss, bareRss;
-    Run run{};
+    Samples tool, bare, warmUp;
     // One warm-up of each, so the first measured run does not pay for cold caches alone.
-    runProbe(probe, "tool", &run);
-    runProbe(probe, "bare", &run);
+    runProbe(probe, "tool", warmUp);
+    runProbe(probe, "bare", warmUp);
     for (int i = 0; i < runs; ++i) {
-        if (!runProbe(probe, "tool", &run)) {
-            std::fprintf(stderr, "probe (tool) failed\n");
-            return 1;
+        for (auto [mode, samples] : {std::pair{"tool", &tool}, std::pair{"bare", &bare}}) {
+            if (!runProbe(probe, mode, *samples)) {
+                std::fprintf(stderr, "probe (%s) failed\n", mode);
+                return 1;
+            }
         }
-        toolMs.push_back(run.ms);
-        toolRss.push_back(run.maxRssKiB);
-        if (!runProbe(probe, "bare", &run)) {
-            std::fprintf(stderr, "probe (bare) failed\n");
-            return 1;
-        }
-        bareMs.push_back(run.ms);
-        bareRss.push_back(run.maxRssKiB);
     }
-    const double tool = median(toolMs), bare = median(bareMs);
-    const long toolKiB = median(toolRss), bareKiB = median(bareRss);
-    std::printf("startup_runs: %d\n", runs);
-    std::printf("startup_tool_median_ms: %.1f\n", tool);
-    std::printf("startup_bare_median_ms: %.1f\n", bare);
-    std::printf("startup_tool_vs_bare: %.2f (target <= 2)\n", tool / bare);
-    std::printf("peak_rss_tool_mib: %.1f\n", toolKiB / 1024.0);
-    std::printf("peak_rss_bare_mib: %.1f\n", bareKiB / 1024.0);
-    std::printf("peak_rss_tool_minus_bare_mib: %.1f (target <= 15)\n",
-                (toolKiB - bareKiB) / 1024.0);
+    const double toolMs = Bench::percentile(tool.ms, 0.5);
+    const double bareMs = Bench::percentile(bare.ms, 0.5);
+    const double toolMiB = Bench::percentile(tool.maxRssKiB, 0.5) / 1024;
+    const double bareMiB = Bench::percentile(bare.maxRssKiB, 0.5) / 1024;
+    out << "startup_runs: " << runs << '\n';
+    out << "startup_tool_median_ms: " << Bench::figure(toolMs) << '\n';
+    out << "startup_bare_median_ms: " << Bench::figure(bareMs) << '\n';
+    out << "startup_tool_vs_bare: " << Bench::figure(toolMs / bareMs) << " (target <= 2)\n";
+    out << "peak_rss_tool_mib: " << Bench::figure(toolMiB) << '\n';
+    out << "peak_rss_bare_mib: " << Bench::figure(bareMiB) << '\n';
+    out << "peak_rss_tool_minus_bare_mib: " << Bench::figure(toolMiB - bareMiB)
+        << " (target <= 15)\n";
     return 0;
 }

@@ -9,6 +9,7 @@
 
 #include "app/applicationsetup.h"
 #include "app/widget.h"
+#include "benchsupport.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -17,7 +18,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <memory>
 
 namespace {
@@ -31,9 +31,7 @@ public:
     {
         if (event->type() == QEvent::Expose && !m_seen) {
             m_seen = true;
-            timespec ts{};
-            clock_gettime(CLOCK_MONOTONIC, &ts);
-            std::printf("%lld\n", static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
+            std::printf("%lld\n", static_cast<long long>(Bench::monotonicNs()));
             std::fflush(stdout);
             QTimer::singleShot(0, m_widget, &QWidget::close);
         }

@@ -13,6 +13,7 @@
 
 #include "app/widget.h"
 #include "benchsupport.h"
+#include "files/filesaver.h"
 #include "protocol/parameterframe.h"
 #include "pseudoterminal.h"
 #include "servosimulator.h"
@@ -32,10 +33,7 @@
 
 namespace {
 
-constexpr int kBaud = 111100;
-constexpr int kBitsPerByte = 11; // start, 8 data, 2 stop
-constexpr qint64 kFrameIntervalNs =
-    qint64(ParameterFrame::kLength) * kBitsPerByte * 1000000000 / kBaud; // 1.98 ms
+const qint64 kFrameIntervalNs = qint64(Bench::frameOnLineMs() * 1e6);
 // Answers still on their way when the writer is done get this long.
 constexpr int kDrainLimitMs = 3000;
 
@@ -65,8 +63,9 @@ int writeStream(int master, const QByteArray &stream, int count, int resultFd)
         while (last + 1 < count && start + (last + 1) * kFrameIntervalNs <= now)
             ++last;
         const int frames = last - next + 1;
-        if (!Bench::writeAll(master, data + next * ParameterFrame::kLength,
-                             size_t(frames) * ParameterFrame::kLength)) {
+        const QByteArray batch = QByteArray::fromRawData(data + next * ParameterFrame::kLength,
+                                                         frames * ParameterFrame::kLength);
+        if (!FileSaver::writeAll(master, batch, Bench::kWriteStallMs)) {
             result.failed = 1;
             break;
         }
@@ -89,12 +88,8 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
 
     PseudoTerminal pty;
-    if (!pty.isOpen()) {
-        out << "error: no pseudo-terminal: " << pty.errorString() << Qt::endl;
-        return 1;
-    }
     Widget window;
-    if (!Bench::showWindowOn(window, pty.slavePath(), out))
+    if (!Bench::showWindowOn(window, pty, out))
         return 1;
     auto *torqueGain = window.findChild<QSpinBox *>(QStringLiteral("spinBox_TorqueGain"));
     if (!torqueGain) {
@@ -174,7 +169,7 @@ int main(int argc, char *argv[])
         endCpuNs = Bench::processCpuNs();
     }
     // The last answer can be applied before the writer's report is read.
-    const int status = Bench::waitChild(writer);
+    const int status = Bench::waitChild(writer).status;
     if (!resultRead)
         readResult();
     ::close(resultPipe[0]);

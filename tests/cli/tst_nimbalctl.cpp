@@ -2,11 +2,10 @@
 // pseudo-terminal that this test plays. The test's event loop keeps running
 // while the program does, so the servo answers as a real one would.
 
-#include "files/parameterfile.h"
 #include "mount.h"
 #include "nimbalversion.h"
-#include "protocol/parameterframe.h"
 #include "referenceframe.h"
+#include "referenceline.h"
 #include "servosimulator.h"
 
 #include <QJsonArray>
@@ -118,15 +117,6 @@ void drain()
         QCoreApplication::processEvents();
 }
 
-ParameterSet wanted()
-{
-    ParameterSet values = ParameterSet::startValues();
-    values.setValue(Parameter::TorqueGain, 40);
-    values.setValue(Parameter::NeutralPoint, 1520);
-    values.setValue(Parameter::SoftStart, 1);
-    return values;
-}
-
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
 {
     const QString path = dir.filePath(name);
@@ -147,7 +137,27 @@ QByteArray readRequest()
     return Reference::bytes("55 00 00 00 00 00 00 00 00 F4 01 C4 09 00 00 00 DC 05 A3 AA");
 }
 
-using ParameterFile::lineOf;
+// A file of tests/data, and the line it holds.
+QString dataPath(const QString &name)
+{
+    return QStringLiteral(NIMBAL_TEST_DATA "/") + name;
+}
+
+QByteArray dataLine(const QString &name)
+{
+    return readAll(dataPath(name));
+}
+
+// The file the writing tests send, and its values.
+const QString kWanted = QStringLiteral("wanted-values.txt");
+
+ParameterSet wanted()
+{
+    return ReferenceLine::values(QString::fromLatin1(dataLine(kWanted))).value_or(ParameterSet());
+}
+
+// The simulated servo's start values as a line.
+const QString kServoStart = QStringLiteral("servo-start-values.txt");
 
 bool isRoot()
 {
@@ -378,7 +388,7 @@ void NimbalctlTest::readFormats()
     QCOMPARE(m_servo->receivedBytes(), readRequest());
 
     if (format == QLatin1String("line")) {
-        QCOMPARE(run.out, lineOf(held) + QLatin1Char('\n'));
+        QCOMPARE(run.out.toLatin1(), dataLine(kServoStart) + '\n');
     } else if (format == QLatin1String("json")) {
         const QJsonObject object = QJsonDocument::fromJson(run.out.toUtf8()).object();
         QCOMPARE(object.size(), int(kParameterCount));
@@ -409,7 +419,7 @@ void NimbalctlTest::readThroughNoiseSplitsAndEcho()
     const Run run = nimbalctl({QStringLiteral("read"), QStringLiteral("-p"), m_port,
                                QStringLiteral("--format"), QStringLiteral("line")});
     VERIFY_RUN(run, 0);
-    QCOMPARE(run.out, lineOf(ServoSimulator::startValues()) + QLatin1Char('\n'));
+    QCOMPARE(run.out.toLatin1(), dataLine(kServoStart) + '\n');
     QCOMPARE(m_servo->requestsSeen(), 1);
 }
 
@@ -422,7 +432,7 @@ void NimbalctlTest::readOutSavesTheLineAndPrintsNothing()
     QCOMPARE(run.out, QString());
     QFile saved(out);
     QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromLatin1(saved.readAll()), lineOf(ServoSimulator::startValues()));
+    QCOMPARE(saved.readAll(), dataLine(kServoStart));
 }
 
 void NimbalctlTest::readShowsOutOfRangeValuesAsTheWindowWould()
@@ -434,7 +444,7 @@ void NimbalctlTest::readShowsOutOfRangeValuesAsTheWindowWould()
     const Run run = nimbalctl({QStringLiteral("read"), QStringLiteral("-p"), m_port,
                                QStringLiteral("--format"), QStringLiteral("line")});
     VERIFY_RUN(run, 0);
-    QCOMPARE(run.out, lineOf(held.clamped()) + QLatin1Char('\n'));
+    QCOMPARE(run.out, ReferenceLine::of(Reference::clamped(held)) + QLatin1Char('\n'));
     QVERIFY2(run.err.contains(QStringLiteral("Sensitivity 200, outside 0 to 50; shown as 50")),
              qPrintable(run.err));
     QVERIFY2(run.err.contains(QStringLiteral("Min Pulse Width 0, outside 500 to 2500")),
@@ -451,15 +461,14 @@ void NimbalctlTest::writeVerifies_data()
 void NimbalctlTest::writeVerifies()
 {
     QFETCH(bool, verify);
-    const QString file =
-        writeFile(m_dir, QStringLiteral("wanted.txt"), lineOf(wanted()).toLatin1());
+    const QString file = dataPath(kWanted);
     QStringList arguments = {QStringLiteral("write"), QStringLiteral("-p"), m_port, file};
     if (!verify)
         arguments.insert(1, QStringLiteral("--no-verify"));
     const Run run = nimbalctl(arguments);
     VERIFY_RUN(run, 0);
     QVERIFY(m_servo->values() == wanted());
-    QByteArray expected = ParameterFrame::encode(wanted(), ParameterFrame::kWriteRequestBit);
+    QByteArray expected = Reference::encode(wanted(), Reference::kWriteRequest);
     if (verify)
         expected += readRequest();
     QCOMPARE(m_servo->receivedBytes(), expected);
@@ -485,8 +494,7 @@ void NimbalctlTest::storedValueDifferingIsAMismatch()
     QFETCH(int, stored);
     QFETCH(QString, difference);
     m_servo->forceStoredValue(Parameter(field), stored);
-    const QString file =
-        writeFile(m_dir, QStringLiteral("wanted.txt"), lineOf(wanted()).toLatin1());
+    const QString file = dataPath(kWanted);
     const Run run = nimbalctl({QStringLiteral("write"), QStringLiteral("-p"), m_port, file});
     VERIFY_RUN(run, 1);
     QCOMPARE(run.out, difference + QLatin1Char('\n'));
@@ -659,9 +667,8 @@ void NimbalctlTest::setRefusesBadNamesAndValues()
 
 void NimbalctlTest::diffComparesFilesAndServo()
 {
-    const QString a = writeFile(m_dir, QStringLiteral("a.txt"), lineOf(wanted()).toLatin1());
-    const QString b = writeFile(m_dir, QStringLiteral("b.txt"),
-                                lineOf(ServoSimulator::startValues()).toLatin1() + "\r\nmore");
+    const QString a = dataPath(kWanted);
+    const QString b = writeFile(m_dir, QStringLiteral("b.txt"), dataLine(kServoStart) + "\r\nmore");
 
     Run run = nimbalctl({QStringLiteral("diff"), a, a});
     VERIFY_RUN(run, 0);
@@ -763,7 +770,7 @@ void NimbalctlTest::verboseTracesFrames()
                  QStringLiteral("TX 55 00 00 00 00 00 00 00 00 F4 01 C4 09 00 00 00 DC 05 A3 AA")),
              qPrintable(lines.at(0)));
     const QByteArray answer =
-        ParameterFrame::encode(ServoSimulator::startValues(), ParameterFrame::kReadAnswerBit);
+        Reference::encode(ServoSimulator::startValues(), Reference::kReadAnswer);
     QVERIFY2(lines.at(1).endsWith(QStringLiteral("RX ") +
                                   QString::fromLatin1(answer.toHex(' ').toUpper())),
              qPrintable(lines.at(1)));
@@ -788,8 +795,7 @@ void NimbalctlTest::portsListsAsJson()
 // Neutral Point whatever it is told.
 void NimbalctlTest::batchSetsUpServoAfterServo()
 {
-    const QString file =
-        writeFile(m_dir, QStringLiteral("wanted.txt"), lineOf(wanted()).toLatin1());
+    const QString file = dataPath(kWanted);
     const QString log = m_dir.filePath(QStringLiteral("batch.csv"));
     ParameterSet original[3];
     for (int i = 0; i < 3; ++i) {
@@ -855,8 +861,10 @@ void NimbalctlTest::batchSetsUpServoAfterServo()
         ParameterSet after = wanted();
         if (i == 1)
             after.setValue(Parameter::NeutralPoint, 1500);
-        QCOMPARE(fields.mid(4, int(kParameterCount)).join(QLatin1Char(',')), lineOf(original[i]));
-        QCOMPARE(fields.mid(4 + int(kParameterCount)).join(QLatin1Char(',')), lineOf(after));
+        QCOMPARE(fields.mid(4, int(kParameterCount)).join(QLatin1Char(',')),
+                 ReferenceLine::of(original[i]));
+        QCOMPARE(fields.mid(4 + int(kParameterCount)).join(QLatin1Char(',')),
+                 ReferenceLine::of(after));
     }
 }
 
@@ -884,12 +892,11 @@ void NimbalctlTest::batchExitStatus()
     QFETCH(int, stopAfter);
     QFETCH(int, exitCode);
     QFETCH(QString, summary);
-    const QString file =
-        writeFile(m_dir, QStringLiteral("wanted.txt"), lineOf(wanted()).toLatin1());
+    const QString file = dataPath(kWanted);
     if (stopAfter < 0) {
         connect(m_servo.get(), &ServoSimulator::requestReceived, m_servo.get(),
                 [this](const QByteArray &request) {
-                    if (request.at(ParameterFrame::kFlagsOffset) & ParameterFrame::kWriteRequestBit)
+                    if (Reference::flagsOf(request) & Reference::kWriteRequest)
                         m_servo->vanish();
                 });
     }
@@ -943,12 +950,9 @@ void NimbalctlTest::failedOutputIsNeverSuccess()
     const QString log = m_dir.filePath(QStringLiteral("log.csv"));
     arguments.replaceInStrings(QRegularExpression(QStringLiteral("^PORT$")), m_port);
     arguments.replaceInStrings(QRegularExpression(QStringLiteral("^LOG$")), log);
-    arguments.replaceInStrings(
-        QRegularExpression(QStringLiteral("^A$")),
-        writeFile(m_dir, QStringLiteral("a.txt"), lineOf(wanted()).toLatin1()));
-    arguments.replaceInStrings(
-        QRegularExpression(QStringLiteral("^B$")),
-        writeFile(m_dir, QStringLiteral("b.txt"), lineOf(ParameterSet::startValues()).toLatin1()));
+    arguments.replaceInStrings(QRegularExpression(QStringLiteral("^A$")), dataPath(kWanted));
+    arguments.replaceInStrings(QRegularExpression(QStringLiteral("^B$")),
+                               dataPath(QStringLiteral("start-values.txt")));
 
     Launch launch;
     int pipe[2] = {-1, -1};
@@ -988,7 +992,7 @@ void NimbalctlTest::outNeverReplacesANonFile()
     QFETCH(QString, kind);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
-    const QByteArray line = lineOf(ServoSimulator::startValues()).toLatin1();
+    const QByteArray line = dataLine(kServoStart);
     QString target = m_dir.filePath(kind);
     const QByteArray native = QFile::encodeName(target);
     int reader = -1;
@@ -1109,7 +1113,7 @@ void NimbalctlTest::outKeepsOwnerModeAndSaysWhy()
     QCOMPARE(after.st_mode, before.st_mode);
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden), listed);
     if (message.isEmpty()) {
-        QCOMPARE(readAll(file), lineOf(ServoSimulator::startValues()).toLatin1());
+        QCOMPARE(readAll(file), dataLine(kServoStart));
         return;
     }
     QCOMPARE(readAll(file), old);
@@ -1149,8 +1153,7 @@ void NimbalctlTest::batchLogRowsWholeOrAbsent()
         QVERIFY(!writeFile(m_dir, QStringLiteral("disk/servos.csv"), earlierRows).isEmpty());
         fill(folder);
     }
-    const QString file =
-        writeFile(m_dir, QStringLiteral("wanted.txt"), lineOf(wanted()).toLatin1());
+    const QString file = dataPath(kWanted);
     const Run run =
         nimbalctl({QStringLiteral("batch"), QStringLiteral("-p"), m_port, QStringLiteral("--count"),
                    QStringLiteral("1"), QStringLiteral("--log"), log, file});
@@ -1203,8 +1206,7 @@ void NimbalctlTest::asciiDigitsInEveryLocale_data()
 void NimbalctlTest::asciiDigitsInEveryLocale()
 {
     QFETCH(QString, locale);
-    const QString file =
-        writeFile(m_dir, QStringLiteral("wanted.txt"), lineOf(wanted()).toLatin1());
+    const QString file = dataPath(kWanted);
     const Run run =
         nimbalctl({QStringLiteral("batch"), QStringLiteral("-v"), QStringLiteral("-p"), m_port,
                    QStringLiteral("--count"), QStringLiteral("1"), file},

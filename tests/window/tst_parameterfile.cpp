@@ -1,5 +1,6 @@
 #include "app/widget.h"
 #include "mount.h"
+#include "referenceframe.h"
 #include "windowtest.h"
 
 #include <QCheckBox>
@@ -567,7 +568,7 @@ void TestParameterFile::loadOfBinaryGarbageIsAllOrNothing()
         const QByteArray firstLine = lineEnd < 0 ? bytes : bytes.left(lineEnd);
         // Every control within its range.
         const ParameterSet shown = WindowTest::values(w);
-        QCOMPARE(shown, shown.clamped());
+        QCOMPARE(shown, Reference::clamped(shown));
         if (log.isEmpty()) {
             ++refusals;
             QCOMPARE(WindowTest::values(w), preset);

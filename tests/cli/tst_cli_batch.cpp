@@ -224,8 +224,10 @@ void CliBatchTest::batchLogOnAFullDiskKeepsWholeRows()
     const std::unique_ptr<Mount> disk = Mount::smallDisk(folder);
     if (!disk->isMounted())
         QSKIP("cannot mount a small disk here");
-    // Rows that end on a page of the disk, so the next needs a new one.
-    const QByteArray earlierRows = QByteArray(4095, 'x') + '\n';
+    // Rows that end 16 bytes short of a page of the disk (which takes whole
+    // pages): the first 16 bytes of the next row fit, the rest would need a
+    // page that the full disk has not.
+    const QByteArray earlierRows = QByteArray(4079, 'x') + '\n';
     const QString log = writeFile(m_dir, QStringLiteral("disk/servos.csv"), earlierRows);
     SpecialFiles::fill(folder);
     const Run run =

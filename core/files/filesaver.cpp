@@ -153,9 +153,19 @@ std::optional<Problem> FileSaver::save(const QString &path, const QByteArray &by
 #ifdef Q_OS_UNIX
     if (namesADescriptor(path))
         return writeThrough(path, bytes);
-    // A link is followed, so the file it names is replaced, not the link.
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+    // A link is followed, so the file it names is replaced, not the link;
+    // a link to a file not made yet gets that file.
+    QFileInfo info(path);
+    QString target = path;
+    if (info.exists()) {
+        if (info.isSymLink())
+            target = info.canonicalFilePath();
+    } else {
+        for (int hops = 0; info.isSymLink() && hops < 40; ++hops) {
+            target = info.symLinkTarget();
+            info.setFile(target);
+        }
+    }
     struct stat old = {};
     if (::stat(QFile::encodeName(target).constData(), &old) != 0) {
         if (errno != ENOENT)

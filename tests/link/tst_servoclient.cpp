@@ -2,7 +2,6 @@
 // thread: the client's waiting runs the event loop, so the servo answers.
 
 #include "frameexamples.h"
-#include "protocol/parameterframe.h"
 #include "servo/servoclient.h"
 #include "servosimulator.h"
 
@@ -14,7 +13,7 @@ namespace {
 
 ParameterSet someValues()
 {
-    ParameterSet values = ParameterSet::startValues();
+    ParameterSet values = Reference::startValues();
     values.setValue(Parameter::NeutralPoint, 1520);
     values.setValue(Parameter::MAXDuty, 399);
     values.setValue(Parameter::SoftStart, 1);
@@ -99,11 +98,10 @@ void ServoClientTest::answerOfTheOtherKindIsNotTaken()
     servo.setSilent(true);
     // Whatever comes back to a read is a write answer, then a frame with a
     // bad checksum: neither is the read's answer.
-    QByteArray badChecksum = ParameterFrame::encode(someValues(), ParameterFrame::kReadAnswerBit);
-    badChecksum[ParameterFrame::kChecksumOffset] = char(badChecksum.at(18) + 1);
+    QByteArray badChecksum = Reference::encode(someValues(), Reference::kReadAnswer);
+    badChecksum[18] = char(badChecksum.at(18) + 1);
     connect(&servo, &ServoSimulator::requestReceived, &servo, [&] {
-        servo.sendRaw(ParameterFrame::encode(someValues(), ParameterFrame::kWriteAnswerBit) +
-                      badChecksum);
+        servo.sendRaw(Reference::encode(someValues(), Reference::kWriteAnswer) + badChecksum);
     });
     ServoClient client;
     QVERIFY(client.open(servo.slavePath()));
@@ -119,13 +117,11 @@ void ServoClientTest::answerLeftFromEarlierIsNotTaken()
     ServoSimulator servo;
     QVERIFY(servo.isOpen());
     servo.setSilent(true);
-    connect(&servo, &ServoSimulator::requestReceived, &servo, [&] {
-        servo.sendRaw(ParameterFrame::encode(someValues(), ParameterFrame::kReadAnswerBit));
-    });
+    connect(&servo, &ServoSimulator::requestReceived, &servo,
+            [&] { servo.sendRaw(Reference::encode(someValues(), Reference::kReadAnswer)); });
     ServoClient client;
     QVERIFY(client.open(servo.slavePath()));
-    QVERIFY(servo.sendRaw(
-        ParameterFrame::encode(ParameterSet::startValues(), ParameterFrame::kReadAnswerBit)));
+    QVERIFY(servo.sendRaw(Reference::encode(Reference::startValues(), Reference::kReadAnswer)));
 
     const ServoClient::Reply reply = client.read();
     QCOMPARE(int(reply.outcome), int(ServoClient::Outcome::Answered));

@@ -75,7 +75,7 @@ for page in nimbal-servo nimbalctl; do
 done
 nimbalctl_page=$(zcat "$share/man/man1/nimbalctl.1.gz" | sed 's/\\-/-/g')
 # Its commands and options are checked against the program's help by the
-# tests (tst_nimbalctl); here, the sections a reader looks for.
+# tests (tst_cli_read); here, the sections a reader looks for.
 for word in '.SH SERVO OPTIONS' '.SH EXIT STATUS' '.SH ENVIRONMENT' '.SH FILES' \
     '.SH SERIAL PORT PERMISSIONS' NIMBAL_PORT dialout usermod; do
     grep -qF -- "$word" <<<"$nimbalctl_page" || fail "nimbalctl.1 does not mention $word"

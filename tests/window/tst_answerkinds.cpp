@@ -2,8 +2,8 @@
 // same kind of answer: one valid frame of each flags byte goes to both.
 
 #include "app/widget.h"
-#include "protocol/parameterframe.h"
 #include "pseudoterminal.h"
+#include "referenceframe.h"
 #include "servo/servoclient.h"
 #include "servosimulator.h"
 #include "windowtest.h"
@@ -19,14 +19,14 @@ const QString kWriting = QStringLiteral("参数写入成功  Write successfully"
 // carries: whichever is taken shows in the values.
 ParameterSet candidateValues()
 {
-    ParameterSet values = ParameterSet::startValues();
+    ParameterSet values = Reference::startValues();
     values.setValue(Parameter::TorqueGain, 11);
     return values;
 }
 
 ParameterSet answerValues()
 {
-    ParameterSet values = ParameterSet::startValues();
+    ParameterSet values = Reference::startValues();
     values.setValue(Parameter::TorqueGain, 22);
     return values;
 }
@@ -62,9 +62,8 @@ void AnswerKindsTest::windowAndClientAgree()
     QFETCH(QString, windowMessage);
     QFETCH(bool, readTakesIt);
     QFETCH(bool, writeTakesIt);
-    const QByteArray candidate = ParameterFrame::encode(candidateValues(), flags);
-    const ParameterSet carried =
-        ParameterFrame::decode(QString::fromLatin1(candidate.toHex().toUpper()));
+    const QByteArray candidate = Reference::encode(candidateValues(), flags);
+    const ParameterSet carried = Reference::decode(candidate);
 
     // The window, with a read answer behind the frame to show it has read
     // both.
@@ -74,8 +73,8 @@ void AnswerKindsTest::windowAndClientAgree()
         QVERIFY2(device.isOpen(), qPrintable(device.errorString()));
         QVERIFY(WindowTest::choosePort(window, device.slavePath()));
         WindowTest::statusLog(window)->clear();
-        QVERIFY(device.write(
-            candidate + ParameterFrame::encode(answerValues(), ParameterFrame::kReadAnswerBit)));
+        QVERIFY(
+            device.write(candidate + Reference::encode(answerValues(), Reference::kReadAnswer)));
         QStringList expected;
         if (!windowMessage.isEmpty())
             expected.append(windowMessage);
@@ -89,10 +88,9 @@ void AnswerKindsTest::windowAndClientAgree()
         ServoSimulator servo;
         QVERIFY2(servo.isOpen(), qPrintable(servo.errorString()));
         servo.setSilent(true);
-        const unsigned kind =
-            write ? ParameterFrame::kWriteAnswerBit : ParameterFrame::kReadAnswerBit;
+        const unsigned kind = write ? Reference::kWriteAnswer : Reference::kReadAnswer;
         connect(&servo, &ServoSimulator::requestReceived, &servo,
-                [&] { servo.sendRaw(candidate + ParameterFrame::encode(answerValues(), kind)); });
+                [&] { servo.sendRaw(candidate + Reference::encode(answerValues(), kind)); });
         ServoClient client;
         QVERIFY2(client.open(servo.slavePath()), qPrintable(client.errorString()));
         const ServoClient::Reply reply = write ? client.write(answerValues()) : client.read();

@@ -4,8 +4,8 @@
 
 #include "app/widget.h"
 #include "eventpasses.h"
-#include "protocol/parameterframe.h"
 #include "pseudoterminal.h"
+#include "referenceframe.h"
 #include "serial/statuslog.h"
 #include "servosimulator.h"
 #include "windowtest.h"
@@ -66,8 +66,8 @@ void DeviceLostTest::deviceLostMidStream()
     ParameterSet second = first;
     second.setValue(Parameter::TorqueGain, first.value(Parameter::TorqueGain) + 1);
     const QByteArray answers[] = {
-        ParameterFrame::encode(first, ParameterFrame::kReadAnswerBit),
-        ParameterFrame::encode(second, ParameterFrame::kReadAnswerBit),
+        Reference::encode(first, Reference::kReadAnswer),
+        Reference::encode(second, Reference::kReadAnswer),
     };
     QTimer stream;
     connect(&stream, &QTimer::timeout, this, [&] {

@@ -1,5 +1,6 @@
 #include "app/widget.h"
-#include "mount.h"
+#include "filesizelimit.h"
+#include "referenceframe.h"
 #include "windowtest.h"
 
 #include <QCheckBox>
@@ -14,14 +15,10 @@
 #include <QTextBrowser>
 #include <QtTest>
 
-#include <memory>
-
 #ifdef Q_OS_UNIX
-#include <csignal>
-#include <fcntl.h>
-#include <sys/resource.h>
+#include "specialfiles.h"
+
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -84,42 +81,6 @@ void openFrom(Widget &w, const QString &fileName)
     clickButton(w, "pB_OpenParameter");
 }
 
-#ifdef Q_OS_UNIX
-// Lowers the limit on the size of files this process writes, as a full disk
-// would stop a write; a write past it fails with EFBIG instead of raising
-// SIGXFSZ. Both are put back when the guard goes.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool isActive() const { return m_active; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_active = false;
-};
-#else
-// Windows has no file size limit.
-struct FileSizeLimit
-{
-    explicit FileSizeLimit(int) {}
-    bool isActive() const { return false; }
-};
-#endif
-
 // The process's peak resident size brought down to its present size, so
 // that a later peak is what came after; false where the kernel does not
 // offer that (Linux before 4.0, a /proc without it).
@@ -165,9 +126,7 @@ private slots:
     void saveWritesReferenceBytes_data();
     void saveWritesReferenceBytes();
     void saveTakesControlsAsTheyAreWhenTheDialogCloses();
-    void failedSaveLogsFailureAndKeepsOldFile_data();
     void failedSaveLogsFailureAndKeepsOldFile();
-    void saveKeepsWhatTheFileIs_data();
     void saveKeepsWhatTheFileIs();
 
     void loadSetsControlsFromFirstLine_data();
@@ -312,115 +271,49 @@ void TestParameterFile::saveTakesControlsAsTheyAreWhenTheDialogCloses()
     QCOMPARE(readBytes(fileName), readBytes(dataPath(QStringLiteral("distinct-values.txt"))));
 }
 
-enum class SaveFailure
-{
-    MissingDirectory,
-    DirectoryIsAFile,
-    DiskFull,
-    ReplacedAtLastStep,
-};
-Q_DECLARE_METATYPE(SaveFailure)
-
-void TestParameterFile::failedSaveLogsFailureAndKeepsOldFile_data()
-{
-    QTest::addColumn<SaveFailure>("failure");
-
-    QTest::newRow("directory does not exist") << SaveFailure::MissingDirectory;
-    QTest::newRow("directory part is a regular file") << SaveFailure::DirectoryIsAFile;
-    QTest::newRow("disk full over a longer file") << SaveFailure::DiskFull;
-    // The new line is written whole; then the old file cannot be replaced.
-    QTest::newRow("the file cannot be replaced at the last step")
-        << SaveFailure::ReplacedAtLastStep;
-}
-
+// The window tells a failed save as one; what a failure leaves of the old
+// file is FileSaver's (tst_filesaver).
 void TestParameterFile::failedSaveLogsFailureAndKeepsOldFile()
 {
-    QFETCH(SaveFailure, failure);
-
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QByteArray oldBytes = "200,201,202,203,2222,2333,44,2444,388,204,205,0,1,0\n"
                                 "a longer file than the new line\n";
-    QString fileName;
-    switch (failure) {
-    case SaveFailure::MissingDirectory:
-        fileName = dir.filePath(QStringLiteral("missing/params.txt"));
-        break;
-    case SaveFailure::DirectoryIsAFile:
-        QVERIFY(writeBytes(dir.filePath(QStringLiteral("plain")), "x"));
-        fileName = dir.filePath(QStringLiteral("plain/params.txt"));
-        break;
-    case SaveFailure::DiskFull:
-    case SaveFailure::ReplacedAtLastStep:
-        fileName = dir.filePath(QStringLiteral("params.txt"));
-        QVERIFY(writeBytes(fileName, oldBytes));
-        break;
-    }
-    // A file bound over it makes it busy: it cannot be renamed over.
-    std::unique_ptr<Mount> busy;
-    if (failure == SaveFailure::ReplacedAtLastStep) {
-        const QString bound = dir.filePath(QStringLiteral("bound"));
-        QVERIFY(writeBytes(bound, oldBytes));
-        busy = std::make_unique<Mount>(QStringList{QStringLiteral("--bind"), bound}, fileName);
-        if (!busy->isMounted())
-            QSKIP("cannot bind a file over another here (on Linux, as root)");
-    }
+    const QString fileName = dir.filePath(QStringLiteral("params.txt"));
+    QVERIFY(writeBytes(fileName, oldBytes));
     const QStringList entriesBefore =
         QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     Widget w;
     setValues(w, kDistinctValues);
 
-    if (failure == SaveFailure::DiskFull) {
+    {
         // Room for a few bytes of the new line, not for all of it.
         const FileSizeLimit limit(8);
         if (!limit.isActive())
             QSKIP("cannot lower the file size limit here");
         saveAs(w, fileName);
-    } else {
-        saveAs(w, fileName);
     }
 
     QCOMPARE(logMessages(w), QStringList{kSaveFailed});
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), entriesBefore);
-    if (failure == SaveFailure::DiskFull || failure == SaveFailure::ReplacedAtLastStep)
-        QCOMPARE(readBytes(fileName), oldBytes);
+    QCOMPARE(readBytes(fileName), oldBytes);
 }
 
-void TestParameterFile::saveKeepsWhatTheFileIs_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("another user's file keeps its owner and mode") << "owned";
-    QTest::newRow("FIFO, written through") << "fifo";
-    QTest::newRow("character device, written through") << "device";
-}
-
-// A saved file keeps its owner and mode; a FIFO or a device node is written
-// to, never replaced by a file.
+// The window tells a save as one whatever the file is: here a FIFO, which
+// is written to, never replaced by a file. The other kinds are FileSaver's
+// (tst_filesaver).
 void TestParameterFile::saveKeepsWhatTheFileIs()
 {
-    QFETCH(QString, kind);
 #ifndef Q_OS_UNIX
-    QSKIP("owners, FIFOs and device nodes are POSIX's");
+    QSKIP("FIFOs are POSIX's");
 #else
-    if (kind != QLatin1String("fifo") && ::geteuid() != 0)
-        QSKIP("needs root to own files for others or make a device node");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString fileName = dir.filePath(kind);
+    const QString fileName = dir.filePath(QStringLiteral("fifo"));
     const QByteArray native = QFile::encodeName(fileName);
-    int reader = -1;
-    if (kind == QLatin1String("owned")) {
-        QVERIFY(writeBytes(fileName, "old"));
-        QVERIFY(::chown(native.constData(), 65534, 65534) == 0);
-        QVERIFY(::chmod(native.constData(), 0600) == 0);
-    } else if (kind == QLatin1String("fifo")) {
-        QVERIFY(::mkfifo(native.constData(), 0600) == 0);
-        reader = ::open(native.constData(), O_RDONLY | O_NONBLOCK);
-        QVERIFY(reader >= 0);
-    } else {
-        // A node of the null device, of this test's own.
-        QVERIFY(::mknod(native.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0);
-    }
+    const int reader = SpecialFiles::makeFifo(fileName);
+    QVERIFY(reader >= 0);
+    const auto closeReader = qScopeGuard([reader] { ::close(reader); });
     struct stat before = {};
     QVERIFY(::stat(native.constData(), &before) == 0);
     Widget w;
@@ -431,18 +324,13 @@ void TestParameterFile::saveKeepsWhatTheFileIs()
     QCOMPARE(logMessages(w), QStringList{kSaved});
     struct stat after = {};
     QVERIFY(::stat(native.constData(), &after) == 0);
+    QCOMPARE(after.st_ino, before.st_ino);
     QCOMPARE(after.st_mode, before.st_mode);
     QCOMPARE(after.st_uid, before.st_uid);
     QCOMPARE(after.st_gid, before.st_gid);
-    const QByteArray expected = readBytes(dataPath(QStringLiteral("distinct-values.txt")));
-    if (kind == QLatin1String("owned"))
-        QCOMPARE(readBytes(fileName), expected);
-    if (reader >= 0) {
-        QByteArray got(128, '\0');
-        got.resize(int(::read(reader, got.data(), size_t(got.size()))));
-        ::close(reader);
-        QCOMPARE(got, expected);
-    }
+    QByteArray got(128, '\0');
+    got.resize(int(::read(reader, got.data(), size_t(got.size()))));
+    QCOMPARE(got, readBytes(dataPath(QStringLiteral("distinct-values.txt"))));
 #endif
 }
 
@@ -567,7 +455,7 @@ void TestParameterFile::loadOfBinaryGarbageIsAllOrNothing()
         const QByteArray firstLine = lineEnd < 0 ? bytes : bytes.left(lineEnd);
         // Every control within its range.
         const ParameterSet shown = WindowTest::values(w);
-        QCOMPARE(shown, shown.clamped());
+        QCOMPARE(shown, Reference::clamped(shown));
         if (log.isEmpty()) {
             ++refusals;
             QCOMPARE(WindowTest::values(w), preset);

@@ -5,8 +5,8 @@
 #include "app/widget.h"
 #include "eventpasses.h"
 #include "model/parameterset.h"
-#include "protocol/parameterframe.h"
 #include "pseudoterminal.h"
+#include "referenceframe.h"
 #include "serial/mycombobox.h"
 #include "windowtest.h"
 
@@ -27,9 +27,9 @@ const char kMissingPort[] = "/dev/nimbal-does-not-exist";
 // A read answer from the servo carrying `torqueGain` and start values else.
 QByteArray readAnswer(int torqueGain)
 {
-    ParameterSet values = ParameterSet::startValues();
+    ParameterSet values = Reference::startValues();
     values.setValue(Parameter::TorqueGain, torqueGain);
-    return ParameterFrame::encode(values, ParameterFrame::kReadAnswerBit);
+    return Reference::encode(values, Reference::kReadAnswer);
 }
 
 } // namespace
@@ -209,7 +209,7 @@ void TestPortConnection::unpluggedAdapterIsReportedOnceAndClosed()
     QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("pB_ReadParameter")),
                       Qt::LeftButton);
     QByteArray sent;
-    QTRY_COMPARE((sent += pty->readAvailable()).size(), ParameterFrame::kLength);
+    QTRY_COMPARE((sent += pty->readAvailable()).size(), 20);
     QVERIFY(pty->write(readAnswer(44)));
     QTRY_COMPARE(spinBox(w, Parameter::TorqueGain)->value(), 44);
 }
@@ -240,11 +240,10 @@ void TestPortConnection::requestButtonsSendOneFrame()
     QByteArray sent;
     QTRY_VERIFY((sent += pty.readAvailable()).endsWith(sentinel));
     sent.chop(sentinel.size());
-    QCOMPARE(sent.size(), ParameterFrame::kLength);
-    QCOMPARE(quint8(sent.front()), ParameterFrame::kHeader);
-    QCOMPARE(quint8(sent.back()), ParameterFrame::kTrailer);
-    QCOMPARE((quint8(sent[ParameterFrame::kFlagsOffset]) & ParameterFrame::kWriteRequestBit) != 0,
-             writeBit);
+    QCOMPARE(sent.size(), 20);
+    QCOMPARE(quint8(sent.front()), quint8(0x55));
+    QCOMPARE(quint8(sent.back()), quint8(0xAA));
+    QCOMPARE((Reference::flagsOf(sent) & Reference::kWriteRequest) != 0, writeBit);
     QCOMPARE(logLines(w).size(), logged);
 }
 
@@ -261,7 +260,7 @@ void TestPortConnection::bytesOfThePreviousPortAreNotJoinedWithTheNext()
 
     choosePort(w, first.slavePath());
     const QByteArray cut = readAnswer(11);
-    QVERIFY(first.write(readAnswer(33) + cut.left(ParameterFrame::kLength - 1)));
+    QVERIFY(first.write(readAnswer(33) + cut.left(19)));
     QTRY_COMPARE(torqueGain->value(), 33);
     QTRY_COMPARE(serialPort(w)->bytesAvailable(), 0);
 

@@ -36,6 +36,7 @@ private slots:
     void lineBeforeTheFirstTickHasAnEmptyStamp();
     void lineAfterTheFirstTickCarriesTheLocalTime();
     void onlyTheLatestFourLinesStay();
+    void latestLineIsInView_data();
     void latestLineIsInView();
     void linesBetweenTwoTicksShareTheirStamp();
     void requestsWithoutAPortLogNothing_data();
@@ -91,18 +92,27 @@ void TestStatusLog::onlyTheLatestFourLinesStay()
     QCOMPARE(logMessages(w), (QStringList{"message 3", "message 4", "message 5", "message 6"}));
 }
 
-// The stamp is the time of the latest tick, not of the logging: a line
-// logged after the wall clock's second has turned, but before the next tick,
-// carries the same stamp.
+void TestStatusLog::latestLineIsInView_data()
+{
+    QTest::addColumn<int>("logged"); // lines logged before the font grows
+    QTest::newRow("taller font from the start") << 0;
+    // The view is left off the end, where the log must take it back.
+    QTest::newRow("font grows under two lines") << 2;
+}
+
 // The log holds more lines than it shows (a font taller than the window was
 // drawn for, such as another system's fallback for the window's font): the
 // line just logged is the one in view.
 void TestStatusLog::latestLineIsInView()
 {
+    QFETCH(int, logged);
     Widget w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QTextBrowser *log = statusLog(w);
+    for (int i = 1; i <= logged; ++i)
+        w.appendStatus(QStringLiteral("line %1").arg(i));
+    QCoreApplication::processEvents();
     // The largest font of which one line fits and two do not.
     QFont font = log->font();
     for (int pixels = 40; pixels > 4; --pixels) {
@@ -111,7 +121,8 @@ void TestStatusLog::latestLineIsInView()
             break;
     }
     log->setFont(font);
-    for (int i = 1; i <= 6; ++i) {
+    QCoreApplication::processEvents();
+    for (int i = logged + 1; i <= 6; ++i) {
         w.appendStatus(QStringLiteral("line %1").arg(i));
         QCoreApplication::processEvents();
         // Where the newest line ends, as the view shows it.
@@ -127,6 +138,9 @@ void TestStatusLog::latestLineIsInView()
     }
 }
 
+// The stamp is the time of the latest tick, not of the logging: a line
+// logged after the wall clock's second has turned, but before the next tick,
+// carries the same stamp.
 void TestStatusLog::linesBetweenTwoTicksShareTheirStamp()
 {
     Widget w;

@@ -4,7 +4,8 @@
 // check-serial.sh sets them up.
 
 #include "app/widget.h"
-#include "files/parameterfile.h"
+#include "referenceframe.h"
+#include "referenceline.h"
 #include "windowtest.h"
 
 #include <QPushButton>
@@ -22,14 +23,14 @@ void WindowReadTest::readFillsTheControlsAndWriteIsAnswered()
 {
     const QString port = qEnvironmentVariable("NIMBAL_TEST_PORT");
     const std::optional<ParameterSet> held =
-        ParameterFile::parseLine(qEnvironmentVariable("NIMBAL_TEST_VALUES"));
+        ReferenceLine::values(qEnvironmentVariable("NIMBAL_TEST_VALUES"));
     if (port.isEmpty() || !held)
         QSKIP("needs NIMBAL_TEST_PORT and NIMBAL_TEST_VALUES: run it from check-serial.sh");
     Widget window;
     QVERIFY2(WindowTest::choosePort(window, port), qPrintable(port));
 
     window.findChild<QPushButton *>(QStringLiteral("pB_ReadParameter"))->click();
-    QTRY_COMPARE_WITH_TIMEOUT(WindowTest::values(window), held->clamped(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(WindowTest::values(window), Reference::clamped(*held), 10000);
 
     WindowTest::spinBox(window, Parameter::NeutralPoint)->setValue(1600);
     window.findChild<QPushButton *>(QStringLiteral("pB_WriteParameter"))->click();

@@ -5,14 +5,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
 
 // A file system mounted for the length of a test: a small disk that fills
-// up ({"-t", "tmpfs", "-o", "size=64k", "tmpfs"}), or a file bound over
-// another ({"--bind", source}) so that the other cannot be replaced. Needs
-// root on Linux; isMounted() is false where it cannot be done.
+// up, or a file bound over another so that the other cannot be replaced.
+// Needs root on Linux; isMounted() is false where it cannot be done.
 class Mount
 {
 public:
@@ -33,6 +34,22 @@ public:
     }
     Mount(const Mount &) = delete;
     Mount &operator=(const Mount &) = delete;
+
+    // A disk of 64 KiB (sixteen pages) on the folder `folder`.
+    static std::unique_ptr<Mount> smallDisk(const QString &folder)
+    {
+        return std::make_unique<Mount>(QStringList{QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                   QStringLiteral("-o"), QStringLiteral("size=64k"),
+                                                   QStringLiteral("tmpfs")},
+                                       folder);
+    }
+
+    // The file `source` bound over the file `target`: the target is busy,
+    // and a rename over it fails.
+    static std::unique_ptr<Mount> boundFile(const QString &source, const QString &target)
+    {
+        return std::make_unique<Mount>(QStringList{QStringLiteral("--bind"), source}, target);
+    }
 
     bool isMounted() const
     {

@@ -24,8 +24,10 @@ std::optional<LineProblem::Kind> checkField(const ParameterInfo &param, const QS
                                             int *value)
 {
     // Digits, and a minus sign so that a negative number is told apart
-    // from text; no plus sign, no blanks, no other base.
-    static const QRegularExpression decimal(QStringLiteral("^-?[0-9]+$"));
+    // from text; no plus sign, no blanks, no other base. Anchored as a
+    // whole: "$" alone would let a line end follow the digits.
+    static const QRegularExpression decimal(
+        QRegularExpression::anchoredPattern(QStringLiteral("-?[0-9]+")));
     if (!decimal.match(field).hasMatch())
         return LineProblem::Kind::NotDecimal;
     bool ok = false;

@@ -88,6 +88,9 @@ void TestParameterLine::strictLineSaysWhatIsWrongAndWhere_data()
                                << "+5" << 14;
     QTest::newRow("blank") << "0,0, 7,0,500,2500,0,1500,0,0,0,0,0,0" << Kind::NotDecimal << 3
                            << " 7" << 14;
+    // A line end is no digit, also at a field's end (as "set NAME=$'5\n'" gives it).
+    QTest::newRow("line end after the digits")
+        << "0,0,0,0,500,2500,0,1500,0,0,0,0,0\n,0" << Kind::NotDecimal << 13 << "0\n" << 14;
     QTest::newRow("empty field") << "0,0,0,0,500,2500,0,,0,0,0,0,0,0" << Kind::NotDecimal << 8
                                  << QString() << 14;
     QTest::newRow("below range") << "0,0,0,0,499,2500,0,1500,0,0,0,0,0,0" << Kind::OutOfRange << 5

@@ -34,6 +34,7 @@ private slots:
     void usage();
     void helpAndManualPageAgree_data();
     void helpAndManualPageAgree();
+    void exitStatusesInTheSameWordsEverywhere();
     void readFormats_data();
     void readFormats();
     void readThroughNoiseSplitsAndEcho();
@@ -73,6 +74,13 @@ void CliReadTest::usage_data()
                                  << "read: --out takes a non-empty FILE, not ''";
     QTest::newRow("empty --log") << QStringList{"batch", "-p", "x", "--log", "", "f"} << 2 << "^$"
                                  << "batch: --log takes a non-empty CSV, not ''";
+    // The servo options may come before the command, the command's own not.
+    QTest::newRow("servo options before the command")
+        << QStringList{"-p", "x", "--timeout", "0", "read"} << 2 << "^$"
+        << "^nimbalctl: read: --timeout takes a whole number of 1 or more, not '0'\n";
+    QTest::newRow("the command's options before it")
+        << QStringList{"--format", "line", "read"} << 2 << "^$"
+        << "^nimbalctl: --format must come after a command\n";
     QTest::newRow("help") << QStringList{"--help"} << 0
                           << "(?s)ports.*read.*write.*set.*diff.*batch.*NIMBAL_PORT.*"
                              "0  success.*1  a verification mismatch.*2  bad usage.*"
@@ -150,6 +158,97 @@ void CliReadTest::helpAndManualPageAgree()
         ++statusCount;
     }
     QCOMPARE(statusCount, 6);
+}
+
+namespace {
+
+// The words of a text, whatever its line breaks: "a  b\n c" is "a b c".
+QString words(const QString &text)
+{
+    return text.simplified();
+}
+
+// "N -> meaning" of the help's "Exit status:" section, its lines joined.
+QMap<int, QString> helpStatuses(const QString &help)
+{
+    QMap<int, QString> statuses;
+    int status = -1;
+    for (const QString &line : help.section(QStringLiteral("Exit status:\n"), 1).split('\n')) {
+        const QRegularExpressionMatch head =
+            QRegularExpression(QStringLiteral("^  (\\d)  (.*)$")).match(line);
+        if (head.hasMatch())
+            statuses[status = head.captured(1).toInt()] = head.captured(2);
+        else if (status >= 0)
+            statuses[status] += QLatin1Char(' ') + line;
+    }
+    for (QString &meaning : statuses)
+        meaning = words(meaning);
+    return statuses;
+}
+
+// The same of the manual page's EXIT STATUS: each ".TP", ".B N", then the
+// text, its font requests read as groff sets them (".BR a b" is "ab").
+QMap<int, QString> manualStatuses(const QString &page)
+{
+    QMap<int, QString> statuses;
+    const QString section =
+        page.section(QStringLiteral(".SH EXIT STATUS\n"), 1).section(QStringLiteral("\n.SH "), 0, 0);
+    int status = -1;
+    for (QString line : section.split('\n')) {
+        line.remove(QLatin1Char('\\'));
+        if (line == QLatin1String(".TP"))
+            continue;
+        const QRegularExpressionMatch head =
+            QRegularExpression(QStringLiteral("^\\.B (\\d)$")).match(line);
+        if (head.hasMatch()) {
+            statuses[status = head.captured(1).toInt()] = QString();
+            continue;
+        }
+        if (line.startsWith(QLatin1String(".BR ")))
+            line = line.mid(4).remove(QLatin1Char(' '));
+        else if (line.startsWith(QLatin1String(".B ")))
+            line = line.mid(3);
+        statuses[status] += QLatin1Char(' ') + line;
+    }
+    // Requests join their words to the next without a blank: ".BR batch :".
+    for (QString &meaning : statuses)
+        meaning = words(meaning).replace(QLatin1String(" ,"), QLatin1String(","));
+    return statuses;
+}
+
+// The same of the README's table "| N | meaning |", without its code marks.
+QMap<int, QString> readmeStatuses(const QString &readme)
+{
+    QMap<int, QString> statuses;
+    const QRegularExpression row(QStringLiteral("^\\| (\\d) \\| (.*) \\|$"),
+                                 QRegularExpression::MultilineOption);
+    auto rows = row.globalMatch(readme);
+    while (rows.hasNext()) {
+        const QRegularExpressionMatch match = rows.next();
+        statuses[match.captured(1).toInt()] = words(match.captured(2).remove(QLatin1Char('`')));
+    }
+    return statuses;
+}
+
+QString readText(const char *path)
+{
+    QFile file(QString::fromLocal8Bit(path));
+    return file.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(file.readAll())
+                                                            : QString();
+}
+
+} // namespace
+
+// The help prints the exit statuses from nimbalctl's own table; the manual
+// page and the README must say the same, word for word.
+void CliReadTest::exitStatusesInTheSameWordsEverywhere()
+{
+    const Run run = nimbalctl({QStringLiteral("--help")});
+    VERIFY_RUN(run, 0);
+    const QMap<int, QString> help = helpStatuses(run.out);
+    QCOMPARE(help.keys(), (QList<int>{0, 1, 2, 3, 4, 5}));
+    QCOMPARE(manualStatuses(readText(NIMBALCTL_MANUAL)), help);
+    QCOMPARE(readmeStatuses(readText(NIMBAL_README)), help);
 }
 
 void CliReadTest::readFormats_data()

@@ -114,7 +114,10 @@ void CliWriteTest::setRefusesBadNamesAndValues_data()
     QTest::addColumn<QString>("assignment"); // several are parted by '|'
     QTest::addColumn<QString>("message");
     QTest::newRow("unknown name") << "Speed=3"
-                                  << "no parameter is called 'Speed'";
+                                  << "no parameter is called 'Speed'\n";
+    QTest::newRow("a slip of the hand")
+        << "Nuetral-Point=1500"
+        << "no parameter is called 'Nuetral-Point'; did you mean NeutralPoint?\n";
     QTest::newRow("no value") << "NeutralPoint"
                               << "'NeutralPoint' is not NAME=VALUE";
     QTest::newRow("out of range") << "MAXDuty=400"
@@ -142,8 +145,10 @@ void CliWriteTest::setRefusesBadNamesAndValues()
                               assignment.split(QLatin1Char('|')));
     VERIFY_RUN(run, 2);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
-    QVERIFY2(run.err.contains(QStringLiteral("NeutralPoint (Neutral Point) 500..2500")),
+    // One line that says what is wrong, and one that says where to read more.
+    QVERIFY2(run.err.endsWith(QStringLiteral("\nnimbalctl: see 'nimbalctl help set'\n")),
              qPrintable(run.err));
+    QCOMPARE(run.err.count(QLatin1Char('\n')), 2);
     drain();
     QCOMPARE(m_servo->receivedBytes(), QByteArray());
 }

@@ -38,7 +38,7 @@ expect() {
     [ "$got" = "$wanted" ] || fail "completing \"$*\": wanted \"$wanted\", got \"$got\""
 }
 
-commands="ports read write set diff batch help"
+commands="ports read write set diff batch doctor help"
 servo_options="-p --port --timeout --retries -v --verbose -h --help"
 ports="ttyUSB0 ttyACM1 $(compgen -G '/dev/serial/by-id/*' || true)"
 
@@ -55,6 +55,7 @@ expect "--no-verify $servo_options" nimbalctl write -
 expect "$servo_options" nimbalctl set -
 expect "$servo_options" nimbalctl diff -
 expect "--log --count $servo_options" nimbalctl batch -
+expect "--json $servo_options" nimbalctl doctor -
 expect "table line json" nimbalctl read --format ""
 expect "json" nimbalctl read --format = j
 expect "table line json" nimbalctl read --format =

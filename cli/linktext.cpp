@@ -69,8 +69,9 @@ QString speedLine(const PortDoctor::Result &r)
         .arg(set)
         .arg(LineSettings::kBaudRate)
         .arg(PortDoctor::kSpeedTolerance * 100)
-        .arg(r.underWine ? QStringLiteral("Wine sets %1 baud as 115200: on Linux, use the Linux "
-                                          "build")
+        .arg(r.underWine ? QStringLiteral("Wine sets a speed of no standard rate, as %1 baud is, "
+                                          "as 38400 with a custom divisor that only some drivers "
+                                          "honour, and says 38400: on Linux, use the Linux build")
                                .arg(LineSettings::kBaudRate)
                          : QStringLiteral("this adapter or its driver cannot run at that speed: "
                                           "use one that can"));
@@ -82,6 +83,7 @@ QString latencyAdvice(const PortDoctor::Result &r)
     QString text = QStringLiteral("usually the adapter's latency timer (16 ms by default on "
                                   "FTDI adapters)");
 #ifdef Q_OS_WIN
+    Q_UNUSED(r);
     return text + QStringLiteral(": set it to 1 in Device Manager, the port's Port Settings, "
                                  "Advanced, Latency Timer");
 #else

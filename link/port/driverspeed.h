@@ -5,7 +5,8 @@
 
 // The speed a serial driver really set, which is not always the one asked
 // for: some drivers round an uncommon rate such as 111100 baud to one they
-// know, and Wine sets it as 115200.
+// know, and Wine sets it as 38400 with a custom divisor that only some
+// drivers honour.
 namespace DriverSpeed {
 
 // The output speed of the open `port` as its driver reports it (on Linux

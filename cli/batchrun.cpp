@@ -1,13 +1,19 @@
 #include "batchrun.h"
 
+#include "commandline.h"
 #include "commandtable.h"
 #include "console.h"
 #include "exitstatus.h"
+#include "lane/lanegroup.h"
+#include "linktext.h"
 #include "parameterformat.h"
+#include "port/portlist.h"
 
-#include <QDateTime>
-#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QLocale>
+#include <QTime>
+#include <QTimer>
 
 #include <csignal>
 
@@ -20,146 +26,166 @@ extern "C" void requestStop(int)
     stopRequested = 1;
 }
 
-void appendValues(QStringList *fields, const std::optional<ParameterSet> &values)
-{
-    for (const ParameterInfo &param : kParameters)
-        fields->append(values ? QString::number(values->value(param.id)) : QString());
-}
+// How often a stop asked for by a signal is looked for.
+constexpr int kStopPollMs = 100;
 
-QString resultWord(const ServoSession::Verdict &verdict)
+QString portKey(const QString &port)
 {
-    return verdict.status == ExitStatus::kSuccess ? QStringLiteral("PASS") : QStringLiteral("FAIL");
+    const QString location = PortList::systemLocationOf(port);
+    const QString canonical = QFileInfo(location).canonicalFilePath();
+    return canonical.isEmpty() ? location : canonical;
 }
 
 } // namespace
 
 BatchRun::BatchRun(const Invocation &invocation, Console &console)
-    : m_console(console), m_file(invocation.arguments.constFirst()),
-      m_logFile(invocation.value("log")), m_count(invocation.number("count", 0)),
-      m_session(invocation.servo, console)
+    : m_console(console), m_servo(invocation.servo), m_file(invocation.arguments.constFirst()),
+      m_logFile(invocation.value("log")), m_count(invocation.number("count", 0))
 {}
 
 int BatchRun::run()
 {
-    const std::optional<ParameterSet> wanted = ParameterFormat::loadFile(m_file, m_console);
-    if (!wanted || !openLog())
+    const std::optional<ParameterSet> wanted = checkedInput();
+    if (!wanted)
         return ExitStatus::kBadInput;
-    m_wanted = *wanted;
-    const int opened = m_session.open();
-    if (opened != ExitStatus::kSuccess)
-        return opened;
+    LaneGroup group({m_servo.ports, *wanted, m_servo.timeoutMs, m_servo.retries, false, m_count});
+    QString reason;
+    if (!m_logFile.isEmpty() && !group.openLog(m_logFile, &reason)) {
+        m_console.message(m_logFile, QStringLiteral("cannot append: %1").arg(reason));
+        return ExitStatus::kBadInput;
+    }
+    for (Lane *lane : group.lanes()) {
+        if (!lane->open()) {
+            m_console.message(
+                lane->port(),
+                QStringLiteral("cannot open: %1").arg(LinkText::openProblem(lane->openProblem())));
+            return ExitStatus::kPortTrouble;
+        }
+    }
+    watch(group);
+    waitUntilFinished(group);
+    m_console.out(QStringLiteral("%1 servos: %2 passed, %3 failed")
+                      .arg(group.done())
+                      .arg(group.passed())
+                      .arg(group.failed()));
+    return status(group);
+}
 
+std::optional<ParameterSet> BatchRun::checkedInput()
+{
+    const std::optional<ParameterSet> wanted = ParameterFormat::loadFile(m_file, m_console);
+    if (!wanted)
+        return std::nullopt;
+    QStringList seen;
+    for (const QString &port : m_servo.ports) {
+        if (seen.contains(portKey(port))) {
+            CommandLine::usageError(m_console, QStringLiteral("batch"),
+                                    QStringLiteral("--port %1 is given twice").arg(port));
+            return std::nullopt;
+        }
+        seen.append(portKey(port));
+    }
+    if (m_servo.ports.size() > LaneGroup::kMostLanes) {
+        CommandLine::usageError(m_console, QStringLiteral("batch"),
+                                QStringLiteral("--port may be given %1 times at most, not %2")
+                                    .arg(LaneGroup::kMostLanes)
+                                    .arg(m_servo.ports.size()));
+        return std::nullopt;
+    }
+    // A slip of the hand, "--log F F", must not append rows to the very file
+    // the servos are set up from.
+    if (!m_logFile.isEmpty() && AuditLog::sameFile(m_logFile, m_file)) {
+        m_console.message(m_logFile, QStringLiteral("is the parameter file %1: the log goes to "
+                                                    "another file")
+                                         .arg(m_file));
+        return std::nullopt;
+    }
+    return wanted;
+}
+
+void BatchRun::watch(LaneGroup &group)
+{
+    const bool several = group.lanes().size() > 1;
+    for (Lane *lane : group.lanes()) {
+        const QString port = lane->port();
+        if (m_servo.verbose) {
+            QObject::connect(&lane->client(), &ServoClient::frameSent, &group,
+                             [this](const QByteArray &bytes) { m_console.trace("TX", bytes); });
+            QObject::connect(&lane->client(), &ServoClient::bytesReceived, &group,
+                             [this](const QByteArray &bytes) { m_console.trace("RX", bytes); });
+        }
+        QObject::connect(lane, &Lane::portLost, &group, [this, port](const QString &reason) {
+            m_console.message(port, QStringLiteral("port lost: %1").arg(reason));
+        });
+        QObject::connect(lane, &Lane::stateChanged, &group, [this, &group, lane](Lane::State s) {
+            if (s == Lane::State::WaitingForServo)
+                m_console.message(lane->port(),
+                                  QStringLiteral("waiting for servo %1").arg(group.done() + 1));
+            else if (s == Lane::State::WaitingUntilGone)
+                m_console.message(
+                    lane->port(),
+                    QStringLiteral("servo %1 done: unplug it").arg(m_numbers.value(lane)));
+            else if (s == Lane::State::AdapterGone)
+                m_console.message(lane->port(), QStringLiteral("adapter gone: trying it again "
+                                                               "every second"));
+        });
+    }
+    QObject::connect(&group, &LaneGroup::logFailed, &group, [this](const QString &reason) {
+        m_console.message(m_logFile, QStringLiteral("cannot append: %1").arg(reason));
+        m_logFailed = true;
+    });
+    QObject::connect(&group, &LaneGroup::servoDone, &group,
+                     [this, &group, several](Lane *lane, int number, const Lane::Result &result) {
+                         report(lane, number, result, several);
+                         if (m_console.outputFailed())
+                             group.stop();
+                     });
+}
+
+void BatchRun::report(Lane *lane, int number, const Lane::Result &result, bool withPort)
+{
+    m_numbers.insert(lane, number);
+    // ASCII digits whatever the locale.
+    QString line = QStringLiteral("%1 %2 ").arg(number).arg(
+        QLocale::c().toString(QTime::currentTime(), QStringLiteral("HH:mm:ss")));
+    if (withPort)
+        line += result.port + QLatin1Char(' ');
+    line += result.passed() ? QStringLiteral("PASS") : QStringLiteral("FAIL");
+    const QStringList problems = LinkText::problems(result, m_servo.timeoutMs);
+    if (!problems.isEmpty())
+        line += QLatin1Char(' ') + problems.join(QLatin1String("; "));
+    m_console.out(line);
+}
+
+void BatchRun::waitUntilFinished(LaneGroup &group)
+{
+    QEventLoop loop;
+    QObject::connect(&group, &LaneGroup::finished, &loop, &QEventLoop::quit);
+    // The signal handler only sets a flag; the event loop looks at it.
     stopRequested = 0;
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
-    const int status = loop();
+    QTimer stopWatch;
+    QObject::connect(&stopWatch, &QTimer::timeout, &group, [&group] {
+        if (stopRequested)
+            group.stop();
+    });
+    stopWatch.start(kStopPollMs);
+    group.start();
+    if (group.isRunning())
+        loop.exec();
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
-
-    m_console.out(QStringLiteral("%1 servos: %2 passed, %3 failed")
-                      .arg(m_number)
-                      .arg(m_passed)
-                      .arg(m_failed));
-    if (status != ExitStatus::kSuccess)
-        return status;
-    if (m_failed > 0)
-        return ExitStatus::kDifferent;
-    return countReached() || m_count == 0 ? ExitStatus::kSuccess : ExitStatus::kStopped;
 }
 
-int BatchRun::loop()
+int BatchRun::status(const LaneGroup &group) const
 {
-    const QString port = m_session.port();
-    while (!stopRequested && !countReached()) {
-        m_console.message(port, QStringLiteral("waiting for servo %1").arg(m_number + 1));
-        const std::optional<ParameterSet> before = waitForServo();
-        if (!before)
-            break;
-        ++m_number;
-        const ServoSession::Verdict verdict = m_session.writeAndVerify(m_wanted, true);
-        if (!record(*before, verdict))
-            return ExitStatus::kBadInput;
-        if (verdict.status == ExitStatus::kPortTrouble || countReached())
-            break;
-        m_console.message(port, QStringLiteral("servo %1 done: unplug it").arg(m_number));
-        waitUntilGone();
-    }
+    if (m_logFailed || m_console.outputFailed())
+        return ExitStatus::kBadInput;
     // A lost port has been said when it was lost.
-    return m_session.client().isOpen() ? ExitStatus::kSuccess : ExitStatus::kPortTrouble;
-}
-
-std::optional<ParameterSet> BatchRun::waitForServo()
-{
-    while (!stopRequested && m_session.client().isOpen()) {
-        const ServoClient::Reply reply = m_session.client().probe(kProbeIntervalMs);
-        if (reply.outcome == ServoClient::Outcome::Answered)
-            return reply.values;
-    }
-    return std::nullopt;
-}
-
-// The log row first: a servo whose result was printed is in the log.
-bool BatchRun::record(const ParameterSet &before, const ServoSession::Verdict &verdict)
-{
-    (verdict.status == ExitStatus::kSuccess ? m_passed : m_failed) += 1;
-    QString reason;
-    const bool logged = !m_log.isOpen() || m_log.append(logRow(before, verdict), &reason);
-    if (!logged)
-        m_console.message(m_logFile, QStringLiteral("cannot append: %1").arg(reason));
-    // ASCII digits whatever the locale.
-    QString line = QStringLiteral("%1 %2 %3")
-                       .arg(m_number)
-                       .arg(QLocale::c().toString(QTime::currentTime(), QStringLiteral("HH:mm:ss")),
-                            resultWord(verdict));
-    if (!verdict.problems.isEmpty())
-        line += QLatin1Char(' ') + verdict.problems.join(QLatin1String("; "));
-    m_console.out(line);
-    return logged && !m_console.outputFailed();
-}
-
-void BatchRun::waitUntilGone()
-{
-    ServoClient &client = m_session.client();
-    QElapsedTimer sinceAnswer;
-    sinceAnswer.start();
-    while (!stopRequested && client.isOpen() && sinceAnswer.elapsed() < kGoneAfterMs) {
-        QElapsedTimer probe;
-        probe.start();
-        if (client.probe(kProbeIntervalMs).outcome != ServoClient::Outcome::Answered)
-            continue;
-        sinceAnswer.restart();
-        // One request every interval, not a stream of them.
-        const qint64 left = kProbeIntervalMs - probe.elapsed();
-        if (left > 0)
-            client.pause(int(left));
-    }
-}
-
-bool BatchRun::openLog()
-{
-    if (m_logFile.isEmpty())
-        return true;
-    QStringList header = {QStringLiteral("time"), QStringLiteral("port"), QStringLiteral("number"),
-                          QStringLiteral("result")};
-    for (const char *when : {"before", "after"}) {
-        for (const ParameterInfo &param : kParameters)
-            header.append(
-                QStringLiteral("%1_%2").arg(QLatin1String(when), QLatin1String(param.name)));
-    }
-    QString reason;
-    if (m_log.open(m_logFile, header, &reason))
-        return true;
-    m_console.message(m_logFile, QStringLiteral("cannot append: %1").arg(reason));
-    return false;
-}
-
-QStringList BatchRun::logRow(const ParameterSet &before, const ServoSession::Verdict &verdict) const
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    QStringList fields = {now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate),
-                          BatchLog::field(m_session.port()), QString::number(m_number),
-                          resultWord(verdict)};
-    appendValues(&fields, before);
-    appendValues(&fields, verdict.readBack);
-    return fields;
+    if (group.portWasLost())
+        return ExitStatus::kPortTrouble;
+    if (group.failed() > 0)
+        return ExitStatus::kDifferent;
+    return m_count != 0 && group.done() < m_count ? ExitStatus::kStopped : ExitStatus::kSuccess;
 }

@@ -1,62 +1,50 @@
 #ifndef NIMBAL_BATCHRUN_H
 #define NIMBAL_BATCHRUN_H
 
-#include "files/batchlog.h"
-#include "model/parameterset.h"
-#include "nimbaldefaults.h"
+#include "lane/lane.h"
 #include "servosession.h"
 
+#include <QHash>
 #include <QString>
-#include <QStringList>
 
 #include <optional>
 
 class Console;
+class LaneGroup;
 struct Invocation;
 
-// The production loop: servo after servo on one port, each set up from the
-// same file and verified. It waits for a servo by sending a read request
-// every 250 ms, writes and verifies, reports PASS or FAIL, and waits until
-// the servo has stopped answering for a second (a person unplugged it)
-// before it waits for the next. With --log every servo's settings from
-// before the write are kept, so no servo's original setup is ever lost.
-//
-// SIGINT and SIGTERM end the loop between servos; a servo being set up
-// when one arrives is finished first. The batch passes (exit 0) only when
+// nimbalctl batch: the production loop of link/'s lanes on up to eight
+// ports at once, each servo's result printed as it comes (with its port
+// when there are several) and kept in the audit log. It waits in the event
+// loop until the count is reached or SIGINT or SIGTERM stops the lanes; a
+// servo being set up is finished first. The batch passes (exit 0) only when
 // every servo passed and, with --count N, N servos were done.
 class BatchRun
 {
 public:
-    static constexpr int kProbeIntervalMs = NIMBAL_PROBE_INTERVAL_MS;
-    static constexpr int kGoneAfterMs = NIMBAL_GONE_AFTER_MS;
+    static constexpr int kProbeIntervalMs = Lane::kProbeIntervalMs;
+    static constexpr int kGoneAfterMs = Lane::kGoneAfterMs;
 
     BatchRun(const Invocation &invocation, Console &console);
 
     int run();
 
 private:
-    // The exit status of the loop, before the servos' results count.
-    int loop();
-    // The values of the next servo to answer; nothing when the batch was
-    // stopped or the port lost first.
-    std::optional<ParameterSet> waitForServo();
-    // Logs the servo, then prints its result; false when either failed.
-    bool record(const ParameterSet &before, const ServoSession::Verdict &verdict);
-    void waitUntilGone();
-    bool countReached() const { return m_count != 0 && m_number >= m_count; }
-    bool openLog();
-    QStringList logRow(const ParameterSet &before, const ServoSession::Verdict &verdict) const;
+    // The values to set servos up with; nothing, after saying why, when the
+    // file, the ports or the log will not do.
+    std::optional<ParameterSet> checkedInput();
+    void watch(LaneGroup &group);
+    void report(Lane *lane, int number, const Lane::Result &result, bool withPort);
+    void waitUntilFinished(LaneGroup &group);
+    int status(const LaneGroup &group) const;
 
     Console &m_console;
+    ServoSession::Options m_servo;
     QString m_file;
     QString m_logFile;
     int m_count = 0;
-    ServoSession m_session;
-    ParameterSet m_wanted;
-    BatchLog m_log;
-    int m_number = 0;
-    int m_passed = 0;
-    int m_failed = 0;
+    bool m_logFailed = false;
+    QHash<Lane *, int> m_numbers; // each lane's latest servo
 };
 
 #endif

@@ -123,17 +123,22 @@ bool takeOptions(const QCommandLineParser &parser, const QVector<OptionInfo> &op
         const QString name = option.longName();
         if (!parser.isSet(name))
             continue;
-        const QString value = option.valueName.isEmpty() ? QString() : parser.value(name);
-        const QString problem = option.valueName.isEmpty() ? QString() : wanted(option, value);
-        if (!problem.isEmpty()) {
-            CommandLine::usageError(console, command,
-                                    QStringLiteral("--%1 takes %2, not '%3'").arg(name, problem, value));
-            return false;
+        const QStringList values =
+            option.valueName.isEmpty() ? QStringList{QString()} : parser.values(name);
+        for (const QString &value : values) {
+            const QString problem = option.valueName.isEmpty() ? QString() : wanted(option, value);
+            if (!problem.isEmpty()) {
+                CommandLine::usageError(
+                    console, command,
+                    QStringLiteral("--%1 takes %2, not '%3'").arg(name, problem, value));
+                return false;
+            }
         }
-        run->options.insert(name, value);
+        run->options.insert(name, values);
     }
     ServoSession::Options &servo = run->servo;
     servo.port = run->value("port", servo.port);
+    servo.ports = run->isSet("port") ? run->values("port") : QStringList{servo.port};
     servo.timeoutMs = run->number("timeout", servo.timeoutMs);
     servo.retries = run->number("retries", servo.retries);
     servo.verbose = run->isSet("verbose");
@@ -168,8 +173,7 @@ std::optional<int> parseCommand(const CommandInfo &info, const QStringList &argu
         return ExitStatus::kBadInput;
     if (info.needsPort(count) && run->servo.port.isEmpty())
         return CommandLine::usageError(
-            console, info.name,
-            QStringLiteral("no port: give --port PORT or set NIMBAL_PORT"));
+            console, info.name, QStringLiteral("no port: give --port PORT or set NIMBAL_PORT"));
     return std::nullopt;
 }
 

@@ -21,13 +21,15 @@ struct Invocation
     const CommandInfo *command = nullptr;
     QStringList arguments;
     ServoSession::Options servo;
-    QHash<QString, QString> options; // a flag's value is empty
+    QHash<QString, QStringList> options; // each value given; a flag's is empty
 
     bool isSet(const char *name) const { return options.contains(QLatin1String(name)); }
+    // The value given last.
     QString value(const char *name, const QString &otherwise = QString()) const
     {
-        return options.value(QLatin1String(name), otherwise);
+        return isSet(name) ? options.value(QLatin1String(name)).constLast() : otherwise;
     }
+    QStringList values(const char *name) const { return options.value(QLatin1String(name)); }
     // A whole number the command line has checked already.
     int number(const char *name, int otherwise) const
     {

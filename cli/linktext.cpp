@@ -1,5 +1,6 @@
 #include "linktext.h"
 
+#include "parameterformat.h"
 #include "port/linesettings.h"
 
 #include <QJsonArray>
@@ -165,6 +166,35 @@ QString finding(const LineFinding &finding)
         break;
     }
     return QStringLiteral("an answer came back");
+}
+
+QString noAnswer(const ServoClient::Reply &reply, const char *request, int timeoutMs)
+{
+    return QStringLiteral("no answer to the %1 request after %2 of %3 ms: %4 ('nimbalctl doctor' "
+                          "looks for the cause)")
+        .arg(QLatin1String(request))
+        .arg(reply.attempts == 1 ? QStringLiteral("1 attempt")
+                                 : QStringLiteral("%1 attempts").arg(reply.attempts))
+        .arg(timeoutMs)
+        .arg(finding(reply.finding));
+}
+
+QStringList problems(const ServoSetUp::Result &result, int timeoutMs)
+{
+    using Outcome = ServoSetUp::Result::Outcome;
+    const char *step = result.step == ServoSetUp::Result::Step::Write ? "write" : "read-back";
+    switch (result.outcome) {
+    case Outcome::Passed:
+        break;
+    case Outcome::Mismatch:
+        return ParameterFormat::differences(result.wanted, QStringLiteral("wanted"), *result.after,
+                                            QStringLiteral("servo"));
+    case Outcome::NoAnswer:
+        return {noAnswer(result.reply, step, timeoutMs)};
+    case Outcome::PortLost:
+        return {QStringLiteral("port lost during the %1").arg(QLatin1String(step))};
+    }
+    return {};
 }
 
 QStringList doctorLines(const PortDoctor::Result &r)

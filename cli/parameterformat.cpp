@@ -135,16 +135,11 @@ QStringList ParameterFormat::differences(const ParameterSet &left, const QString
                                          const ParameterSet &right, const QString &rightLabel)
 {
     QStringList lines;
-    for (const ParameterInfo &param : kParameters) {
-        const int a = left.value(param.id);
-        const int b = right.value(param.id);
-        const bool same = isSwitch(param.id) ? (a != 0) == (b != 0) : a == b;
-        if (same)
-            continue;
+    for (const Parameter id : left.differingFrom(right))
         lines.append(QStringLiteral("%1: %2 %3, %4 %5")
-                         .arg(QLatin1String(param.caption), leftLabel, valueText(param.id, a),
-                              rightLabel, valueText(param.id, b)));
-    }
+                         .arg(QLatin1String(infoOf(id).caption), leftLabel,
+                              valueText(id, left.value(id)), rightLabel,
+                              valueText(id, right.value(id))));
     return lines;
 }
 

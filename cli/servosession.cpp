@@ -4,7 +4,9 @@
 #include "exitstatus.h"
 #include "linktext.h"
 #include "parameterformat.h"
+
 #include "port/portlist.h"
+#include <QEventLoop>
 
 ServoSession::ServoSession(const Options &options, Console &console)
     : m_console(console), m_port(options.port)
@@ -33,17 +35,6 @@ int ServoSession::open()
     return ExitStatus::kPortTrouble;
 }
 
-QString ServoSession::noAnswerText(const ServoClient::Reply &reply, const char *request) const
-{
-    return QStringLiteral("no answer to the %1 request after %2 of %3 ms: %4 ('nimbalctl doctor' "
-                          "looks for the cause)")
-        .arg(QLatin1String(request))
-        .arg(reply.attempts == 1 ? QStringLiteral("1 attempt")
-                                 : QStringLiteral("%1 attempts").arg(reply.attempts))
-        .arg(m_client.timeout())
-        .arg(LinkText::finding(reply.finding));
-}
-
 int ServoSession::read(ParameterSet *values)
 {
     const ServoClient::Reply reply = m_client.read();
@@ -52,7 +43,7 @@ int ServoSession::read(ParameterSet *values)
         *values = reply.values;
         return ExitStatus::kSuccess;
     case ServoClient::Outcome::NoAnswer:
-        m_console.message(m_port, noAnswerText(reply, "read"));
+        m_console.message(m_port, LinkText::noAnswer(reply, "read", m_client.timeout()));
         return ExitStatus::kNoAnswer;
     case ServoClient::Outcome::PortLost: // said when it was lost
         break;
@@ -66,43 +57,51 @@ int ServoSession::openAndRead(ParameterSet *values)
     return status == ExitStatus::kSuccess ? read(values) : status;
 }
 
-ServoSession::Verdict ServoSession::writeAndVerify(const ParameterSet &values, bool verify)
+ServoSetUp::Result ServoSession::writeAndVerify(const ParameterSet &values, bool verify)
 {
-    Verdict verdict;
-    // A servo that did not answer, or whose port went, holds an unknown setting.
-    const auto unknown = [&](const ServoClient::Reply &reply, const char *step) {
-        const bool lost = reply.outcome == ServoClient::Outcome::PortLost;
-        verdict.status = lost ? ExitStatus::kPortTrouble : ExitStatus::kNoAnswer;
-        verdict.problems =
-            QStringList{lost ? QStringLiteral("port lost during the %1").arg(QLatin1String(step))
-                             : noAnswerText(reply, step)};
-        return verdict;
-    };
-    const ServoClient::Reply written = m_client.write(values);
-    if (written.outcome != ServoClient::Outcome::Answered)
-        return unknown(written, "write");
-    if (!verify)
-        return verdict;
-    const ServoClient::Reply readBack = m_client.read();
-    if (readBack.outcome != ServoClient::Outcome::Answered)
-        return unknown(readBack, "read-back");
-    verdict.readBack = readBack.values;
-    verdict.problems = ParameterFormat::differences(values, QStringLiteral("wanted"),
-                                                    readBack.values, QStringLiteral("servo"));
-    verdict.status = verdict.problems.isEmpty() ? ExitStatus::kSuccess : ExitStatus::kDifferent;
-    return verdict;
+    ServoSetUp setUp(&m_client);
+    ServoSetUp::Result result;
+    result.port = m_port;
+    result.wanted = values;
+    QEventLoop loop;
+    QObject::connect(&setUp, &ServoSetUp::finished, &loop, [&](const ServoSetUp::Result &done) {
+        result = done;
+        loop.quit();
+    });
+    setUp.start(result, verify);
+    if (setUp.isRunning())
+        loop.exec();
+    return result;
 }
 
-int ServoSession::report(const Verdict &verdict)
+int ServoSession::statusOf(const ServoSetUp::Result &result)
 {
-    if (verdict.status == ExitStatus::kNoAnswer)
-        m_console.message(m_port, verdict.problems.constFirst());
-    if (verdict.status != ExitStatus::kDifferent)
-        return verdict.status; // a lost port was said when it was lost
-    for (const QString &line : verdict.problems)
+    using Outcome = ServoSetUp::Result::Outcome;
+    switch (result.outcome) {
+    case Outcome::Passed:
+        return ExitStatus::kSuccess;
+    case Outcome::Mismatch:
+        return ExitStatus::kDifferent;
+    case Outcome::NoAnswer:
+        return ExitStatus::kNoAnswer;
+    case Outcome::PortLost:
+        break;
+    }
+    return ExitStatus::kPortTrouble;
+}
+
+int ServoSession::report(const ServoSetUp::Result &result)
+{
+    const int status = statusOf(result);
+    const QStringList problems = LinkText::problems(result, m_client.timeout());
+    if (status == ExitStatus::kNoAnswer)
+        m_console.message(m_port, problems.constFirst());
+    if (status != ExitStatus::kDifferent)
+        return status; // a lost port was said when it was lost
+    for (const QString &line : problems)
         m_console.out(line);
     m_console.message(m_port, QStringLiteral("verification failed: %1 of %2 values differ")
-                                  .arg(verdict.problems.size())
+                                  .arg(problems.size())
                                   .arg(kParameterCount));
     return ExitStatus::kDifferent;
 }

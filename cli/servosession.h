@@ -2,6 +2,7 @@
 #define NIMBAL_SERVOSESSION_H
 
 #include "servo/servoclient.h"
+#include "servo/servosetup.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,23 +20,11 @@ public:
     // The servo options of the command line.
     struct Options
     {
-        QString port;
+        QString port;      // the last one given
+        QStringList ports; // every one given (batch takes several)
         int timeoutMs = ServoClient::kDefaultTimeoutMs;
         int retries = ServoClient::kDefaultRetries;
         bool verbose = false;
-    };
-
-    // What writing a set and reading it back came to, worded once for
-    // every command that writes.
-    struct Verdict
-    {
-        int status = 0; // an exit status: 0 passed, 1 differs, 3 port lost, 4 no answer
-        // "Neutral Point: wanted 1520, servo 1500" for each field that
-        // differs; or the one reason the servo's setting is unknown ("no
-        // answer to the write request after 3 attempts of 500 ms", "port
-        // lost during the read-back").
-        QStringList problems;
-        std::optional<ParameterSet> readBack;
     };
 
     ServoSession(const Options &options, Console &console);
@@ -46,19 +35,19 @@ public:
     int read(ParameterSet *values);
     int openAndRead(ParameterSet *values);
 
-    // Writes `values` and, with `verify`, reads them back and compares; says
-    // nothing. The one write step of write, set and batch.
-    Verdict writeAndVerify(const ParameterSet &values, bool verify);
-    // The verdict's exit status, after printing the differences on standard
-    // output or saying what failed.
-    int report(const Verdict &verdict);
+    // Writes `values` and, with `verify`, reads them back and compares, as
+    // the production loop does; says nothing.
+    ServoSetUp::Result writeAndVerify(const ParameterSet &values, bool verify);
+    // The exit status of a set-up: 0 passed, 1 differs, 3 port lost, 4 no answer.
+    static int statusOf(const ServoSetUp::Result &result);
+    // Its exit status, after printing the differences on standard output or
+    // saying what failed.
+    int report(const ServoSetUp::Result &result);
 
     ServoClient &client() { return m_client; }
     QString port() const { return m_port; }
 
 private:
-    QString noAnswerText(const ServoClient::Reply &reply, const char *request) const;
-
     Console &m_console;
     QString m_port;
     ServoClient m_client;

@@ -97,3 +97,15 @@ ParameterSet ParameterSet::clamped() const
     }
     return set;
 }
+
+QVector<Parameter> ParameterSet::differingFrom(const ParameterSet &other) const
+{
+    QVector<Parameter> differing;
+    for (const ParameterInfo &param : kParameters) {
+        const bool same = isSwitch(param.id) ? isOn(param.id) == other.isOn(param.id)
+                                             : value(param.id) == other.value(param.id);
+        if (!same)
+            differing.append(param.id);
+    }
+    return differing;
+}

@@ -2,6 +2,7 @@
 #define NIMBAL_PARAMETERSET_H
 
 #include <QString>
+#include <QVector>
 
 #include <array>
 #include <cstddef>
@@ -100,6 +101,9 @@ public:
 
     // Each value limited to its parameter's range; a switch becomes 0 or 1.
     ParameterSet clamped() const;
+    // The parameters whose values differ from `other`'s, in file order; a
+    // switch differs when one is on and the other off.
+    QVector<Parameter> differingFrom(const ParameterSet &other) const;
 
     bool operator==(const ParameterSet &other) const { return m_values == other.m_values; }
     bool operator!=(const ParameterSet &other) const { return !(*this == other); }

@@ -8,15 +8,25 @@
 #include <QTimer>
 
 ServoClient::ServoClient(QObject *parent)
-    : QObject(parent), m_port(new QSerialPort(this)), m_watch(new PortWatch(m_port))
+    : QObject(parent), m_port(new QSerialPort(this)), m_watch(new PortWatch(m_port)),
+      m_timer(new QTimer(this))
 {
     LineSettings::apply(*m_port);
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        if (m_attemptsLeft > 0)
+            attempt();
+        else
+            finish(Outcome::NoAnswer);
+    });
+    connect(m_port, &QSerialPort::readyRead, this, &ServoClient::takeArrivedBytes);
     connect(m_watch, &PortWatch::lost, this,
             [this](QSerialPort::SerialPortError error, const QString &reason) {
                 m_error = error;
                 m_errorString = reason;
                 m_rxText.clear();
                 emit portLost(reason);
+                finish(Outcome::PortLost);
             });
 }
 
@@ -41,6 +51,7 @@ void ServoClient::close()
     if (m_port->isOpen())
         m_port->close();
     m_rxText.clear();
+    finish(Outcome::PortLost);
 }
 
 bool ServoClient::isOpen() const
@@ -58,85 +69,98 @@ QByteArray ServoClient::writeRequest(const ParameterSet &values)
     return ParameterFrame::encode(values, ParameterFrame::kWriteRequestBit);
 }
 
+void ServoClient::startRead()
+{
+    startExchange(readRequest(), AnswerKind::ReadAnswer, m_timeoutMs, m_retries);
+}
+
+void ServoClient::startWrite(const ParameterSet &values)
+{
+    startExchange(writeRequest(values), AnswerKind::WriteAnswer, m_timeoutMs, m_retries);
+}
+
+bool ServoClient::sendProbe()
+{
+    return !m_exchanging && send(readRequest());
+}
+
 ServoClient::Reply ServoClient::read()
 {
-    return exchange(readRequest(), AnswerKind::ReadAnswer, m_timeoutMs, m_retries);
+    return waitFor([this] { startRead(); });
 }
 
 ServoClient::Reply ServoClient::write(const ParameterSet &values)
 {
-    return exchange(writeRequest(values), AnswerKind::WriteAnswer, m_timeoutMs, m_retries);
+    return waitFor([this, &values] { startWrite(values); });
 }
 
 ServoClient::Reply ServoClient::probe(int waitMs)
 {
-    return exchange(readRequest(), AnswerKind::ReadAnswer, waitMs, 0);
+    return waitFor(
+        [this, waitMs] { startExchange(readRequest(), AnswerKind::ReadAnswer, waitMs, 0); });
 }
 
-ServoClient::Reply ServoClient::exchange(const QByteArray &request, AnswerKind expected,
-                                         int timeoutMs, int retries)
+// The one place that waits: the exchange runs on a local event loop.
+ServoClient::Reply ServoClient::waitFor(const std::function<void()> &start)
 {
+    QEventLoop loop;
     Reply reply;
-    for (int attempt = 0; attempt <= retries; ++attempt) {
-        if (!m_port->isOpen()) {
-            reply.outcome = Outcome::PortLost;
-            return reply;
-        }
-        // Whatever is still on its way from an earlier request must not be
-        // taken for the answer to this one.
-        m_port->clear(QSerialPort::Input);
-        m_port->readAll();
-        m_rxText.clear();
-
-        if (m_port->write(request) != request.size()) {
-            // The port's own error report has closed it already, or this does.
-            m_watch->fail(QSerialPort::WriteError);
-            reply.outcome = Outcome::PortLost;
-            return reply;
-        }
-        ++reply.attempts;
-        m_sentAt.start();
-        m_arrivals.clear();
-        emit frameSent(request);
-        if (waitForAnswer(expected, timeoutMs, &reply.values)) {
-            reply.outcome = Outcome::Answered;
-            return reply;
-        }
-    }
-    reply.outcome = m_port->isOpen() ? Outcome::NoAnswer : Outcome::PortLost;
-    reply.finding = LineFinding::of(request, expected, m_arrivals);
+    const QMetaObject::Connection done =
+        connect(this, &ServoClient::replied, &loop, [&](const Reply &r) {
+            reply = r;
+            loop.quit();
+        });
+    start();
+    if (m_exchanging)
+        loop.exec();
+    disconnect(done);
     return reply;
 }
 
-bool ServoClient::waitForAnswer(AnswerKind expected, int timeoutMs, ParameterSet *values)
+void ServoClient::startExchange(const QByteArray &request, AnswerKind expected, int timeoutMs,
+                                int retries)
 {
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    bool answered = false;
-    const auto look = [&] {
-        takeArrivedBytes();
-        // The window's own receiver, so both take the same frames for the
-        // same kind of answer.
-        const QVector<FrameReceiver::Answer> answers = FrameReceiver::takeAnswers(m_rxText);
-        for (const FrameReceiver::Answer &answer : answers) {
-            if (answer.kind == expected) {
-                *values = ParameterFrame::decode(answer.frameText);
-                answered = true;
-                loop.quit();
-                return;
-            }
-        }
-    };
-    connect(m_port, &QSerialPort::readyRead, &loop, look);
-    connect(this, &ServoClient::portLost, &loop, &QEventLoop::quit);
-    timer.start(timeoutMs);
+    m_exchanging = true;
+    m_request = request;
+    m_expected = expected;
+    m_attemptsLeft = retries + 1;
+    m_reply = Reply();
+    m_timer->setInterval(timeoutMs);
+    attempt();
+}
+
+void ServoClient::attempt()
+{
+    if (!m_port->isOpen())
+        return finish(Outcome::PortLost);
+    // Whatever is still on its way from an earlier request must not be
+    // taken for the answer to this one.
+    m_port->clear(QSerialPort::Input);
+    m_port->readAll();
+    m_rxText.clear();
+    if (!send(m_request))
+        return; // the loss has ended the exchange
+    --m_attemptsLeft;
+    ++m_reply.attempts;
+    m_timer->start();
+    // On Windows a port may have taken bytes in without saying so yet.
     if (m_port->bytesAvailable() > 0)
-        look();
-    if (!answered && m_port->isOpen())
-        loop.exec();
-    return answered;
+        takeArrivedBytes();
+}
+
+bool ServoClient::send(const QByteArray &request)
+{
+    if (!m_port->isOpen())
+        return false;
+    m_sentAt.start();
+    m_arrivals.clear();
+    if (m_port->write(request) != request.size()) {
+        // The port's own error report has closed it already, or this does.
+        m_watch->fail(QSerialPort::WriteError);
+        return false;
+    }
+    emit frameSent(request);
+    return true;
 }
 
 void ServoClient::takeArrivedBytes()
@@ -146,16 +170,29 @@ void ServoClient::takeArrivedBytes()
         return;
     emit bytesReceived(bytes);
     m_arrivals.append({m_sentAt.nsecsElapsed() / 1000, bytes});
+    // The window's own receiver, so both take the same frames for the same
+    // kind of answer.
     FrameReceiver::appendBytes(m_rxText, bytes);
+    const QVector<FrameReceiver::Answer> answers = FrameReceiver::takeAnswers(m_rxText);
+    for (const FrameReceiver::Answer &answer : answers) {
+        const ParameterSet values = ParameterFrame::decode(answer.frameText);
+        if (!m_exchanging) {
+            emit answerSeen(answer.kind, values);
+        } else if (answer.kind == m_expected) {
+            m_reply.values = values;
+            return finish(Outcome::Answered);
+        }
+    }
 }
 
-bool ServoClient::pause(int ms)
+void ServoClient::finish(Outcome outcome)
 {
-    if (!m_port->isOpen())
-        return false;
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    connect(this, &ServoClient::portLost, &loop, &QEventLoop::quit);
-    loop.exec();
-    return m_port->isOpen();
+    if (!m_exchanging)
+        return;
+    m_timer->stop();
+    m_exchanging = false;
+    m_reply.outcome = outcome;
+    if (outcome == Outcome::NoAnswer)
+        m_reply.finding = LineFinding::of(m_request, m_expected, m_arrivals);
+    emit replied(m_reply);
 }

@@ -11,8 +11,12 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <QVector>
+
+#include <functional>
 
 class PortWatch;
+class QTimer;
 
 // Talks to one servo the way a careful person at the bench would: one
 // request, then waiting for the answer of the matching kind, and sending
@@ -21,10 +25,12 @@ class PortWatch;
 // fail their checksum) is passed over by the same frame receiver the window
 // uses.
 //
-// Waiting runs a local event loop, so everything else on the thread's event
-// loop (a simulated servo in a test, a signal notifier) keeps running. Once
-// the port reports an error it is closed, and every later exchange ends at
-// once with PortLost: a vanished adapter never leaves the client spinning.
+// An exchange is driven by the event loop and its reply comes as a signal,
+// so any number of clients run side by side on one thread. read(), write()
+// and probe() wait for the reply in a local event loop: for a command
+// line that does one thing at a time. Once the port reports an error it is
+// closed, and every exchange ends at once with PortLost: a vanished adapter
+// never leaves the client spinning.
 class ServoClient : public QObject
 {
     Q_OBJECT
@@ -72,23 +78,32 @@ public:
     int retries() const { return m_retries; }
 
     // A read request, byte for byte the one a freshly started window sends,
-    // answered by what the window takes for a read answer.
-    Reply read();
-    // A write request of `values`, byte for byte the one the window sends
-    // for the same values, answered by what the window takes for a write
-    // answer.
-    Reply write(const ParameterSet &values);
-    // One read request that waits `waitMs` and is not repeated: for asking
-    // again and again whether a servo is there.
-    Reply probe(int waitMs);
+    // answered by what the window takes for a read answer; a write request
+    // of `values`, byte for byte the one the window sends for the same
+    // values, answered by a write answer. replied() tells how it went; one
+    // exchange at a time.
+    void startRead();
+    void startWrite(const ParameterSet &values);
+    bool isExchanging() const { return m_exchanging; }
 
-    // Runs the event loop for `ms`; false, and at once, if the port is lost.
-    bool pause(int ms);
+    // A read request that is not waited for: whatever answers come while no
+    // exchange runs are told by answerSeen(). For asking again and again
+    // whether a servo is there; false when the port is lost.
+    bool sendProbe();
+
+    // The same exchanges, waited for.
+    Reply read();
+    Reply write(const ParameterSet &values);
+    // One read request that waits `waitMs` and is not repeated.
+    Reply probe(int waitMs);
 
     static QByteArray readRequest();
     static QByteArray writeRequest(const ParameterSet &values);
 
 signals:
+    void replied(const ServoClient::Reply &reply);
+    // An answer that came while no exchange ran, such as one to a probe.
+    void answerSeen(FrameReceiver::AnswerKind kind, const ParameterSet &values);
     void frameSent(const QByteArray &bytes);
     void bytesReceived(const QByteArray &bytes);
     // The port failed while open; it is closed by now.
@@ -97,20 +112,31 @@ signals:
 private:
     using AnswerKind = FrameReceiver::AnswerKind;
 
-    Reply exchange(const QByteArray &request, AnswerKind expected, int timeoutMs, int retries);
-    bool waitForAnswer(AnswerKind expected, int timeoutMs, ParameterSet *values);
+    void startExchange(const QByteArray &request, AnswerKind expected, int timeoutMs, int retries);
+    bool send(const QByteArray &request);
+    void attempt();
     void takeArrivedBytes();
+    void finish(Outcome outcome);
+    Reply waitFor(const std::function<void()> &start);
 
     QSerialPort *m_port = nullptr;
     PortWatch *m_watch = nullptr;
+    QTimer *m_timer = nullptr;
     QString m_portName;
     QString m_rxText; // received bytes as hex text, for the frame search
-    QElapsedTimer m_sentAt;
-    QVector<LineFinding::Arrival> m_arrivals; // since the last request
     QSerialPort::SerialPortError m_error = QSerialPort::NoError;
     QString m_errorString;
     int m_timeoutMs = kDefaultTimeoutMs;
     int m_retries = kDefaultRetries;
+
+    // The exchange that runs.
+    bool m_exchanging = false;
+    QByteArray m_request;
+    AnswerKind m_expected = AnswerKind::ReadAnswer;
+    int m_attemptsLeft = 0;
+    Reply m_reply;
+    QElapsedTimer m_sentAt;
+    QVector<LineFinding::Arrival> m_arrivals; // since the last request
 };
 
 #endif

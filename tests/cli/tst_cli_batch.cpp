@@ -15,8 +15,11 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <QFile>
+
 #include <functional>
 #include <memory>
+#include <unistd.h>
 
 // What becomes of the servo beyond being plugged in and out.
 using ServoSetUp = std::function<void(ServoSimulator &servo)>;
@@ -35,6 +38,9 @@ private slots:
     void batchLogRowsWholeOrAbsent_data();
     void batchLogRowsWholeOrAbsent();
     void batchLogOnAFullDiskKeepsWholeRows();
+    void batchOnTwoPortsNamesEachServosPort();
+    void logThatIsTheParameterFileIsRefused_data();
+    void logThatIsTheParameterFileIsRefused();
 };
 
 // Three servos plugged in and out in turn; the second one keeps its own
@@ -95,10 +101,13 @@ void CliBatchTest::batchSetsUpServoAfterServo()
         QString::fromUtf8(csv.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(rows.size(), 4);
     QVERIFY(rows.at(0).startsWith(QStringLiteral("time,port,number,result,before_TorqueGain,")));
-    QVERIFY(rows.at(0).endsWith(QStringLiteral(",after_LOCKProtection")));
+    // The label comes last, so the columns before read as they always have.
+    QVERIFY(rows.at(0).endsWith(QStringLiteral(",after_LOCKProtection,label")));
     for (int i = 0; i < 3; ++i) {
-        const QStringList fields = rows.at(i + 1).split(QLatin1Char(','));
-        QCOMPARE(fields.size(), 4 + 2 * int(kParameterCount));
+        QStringList fields = rows.at(i + 1).split(QLatin1Char(','));
+        QCOMPARE(fields.size(), 4 + 2 * int(kParameterCount) + 1);
+        QCOMPARE(fields.last(), QString());
+        fields.removeLast();
         QVERIFY2(QDateTime::fromString(fields.at(0), Qt::ISODate).isValid(),
                  qPrintable(fields.at(0)));
         QCOMPARE(fields.at(1), m_port);
@@ -118,7 +127,8 @@ void CliBatchTest::batchExitStatus_data()
 {
     QTest::addColumn<ServoSetUp>("servoSetUp");
     QTest::addColumn<QString>("count"); // empty: until stopped
-    QTest::addColumn<int>("stopAfter"); // servos set up before SIGTERM; -1: never stopped
+    QTest::addColumn<int>(
+        "stopAfter"); // servos set up before SIGTERM; -1: when the adapter is gone
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("results"); // each servo's, after its number and time
     QTest::addColumn<QString>("summary");
@@ -173,6 +183,8 @@ void CliBatchTest::batchExitStatus()
                                       m_servo->setSilent(false);
                                   else if (line.endsWith(QLatin1String(": unplug it")))
                                       m_servo->setSilent(true);
+                                  else if (line.contains(QLatin1String(": adapter gone: ")))
+                                      process.terminate();
                               }});
     VERIFY_RUN(run, exitCode);
     QVERIFY2(run.out.endsWith(summary + QLatin1Char('\n')), qPrintable(run.out));
@@ -242,6 +254,63 @@ void CliBatchTest::batchLogOnAFullDiskKeepsWholeRows()
     QCOMPARE(readAll(log), earlierRows);
     QVERIFY2(run.out.endsWith(QLatin1String(" PASS\n1 servos: 1 passed, 0 failed\n")),
              qPrintable(run.out));
+}
+
+// Two lanes at once, counted together; with several ports each result line
+// names its servo's port.
+void CliBatchTest::batchOnTwoPortsNamesEachServosPort()
+{
+    ServoSimulator other;
+    const Run run = nimbalctl({QStringLiteral("batch"), QStringLiteral("-p"), m_port,
+                               QStringLiteral("-p"), other.slavePath(), QStringLiteral("--count"),
+                               QStringLiteral("2"), dataPath(kWanted)});
+    VERIFY_RUN(run, 0);
+    QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.takeLast(), QStringLiteral("2 servos: 2 passed, 0 failed"));
+    lines.replaceInStrings(QRegularExpression(QStringLiteral("^\\d \\d\\d:\\d\\d:\\d\\d ")),
+                           QString());
+    lines.sort();
+    QStringList expected = {m_port + QStringLiteral(" PASS"),
+                            other.slavePath() + QStringLiteral(" PASS")};
+    expected.sort();
+    QCOMPARE(lines, expected);
+    QVERIFY(m_servo->values() == wanted() && other.values() == wanted());
+}
+
+void CliBatchTest::logThatIsTheParameterFileIsRefused_data()
+{
+    QTest::addColumn<QString>("logName"); // in the folder of the file
+    QTest::newRow("the same name") << "servo.txt";
+    QTest::newRow("another name for it") << "./sub/../servo.txt";
+    QTest::newRow("a link to it") << "link.txt";
+    QTest::newRow("a hard link to it") << "hard.txt";
+}
+
+// "--log F F" as a slip of the hand: refused before anything is sent, and
+// the parameter file keeps its bytes.
+void CliBatchTest::logThatIsTheParameterFileIsRefused()
+{
+    QFETCH(QString, logName);
+    const QByteArray line = dataLine(kWanted);
+    const QString file = writeFile(m_dir, QStringLiteral("servo.txt"), line);
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("sub")));
+    QFile::remove(m_dir.filePath(QStringLiteral("link.txt")));
+    QVERIFY(QFile::link(file, m_dir.filePath(QStringLiteral("link.txt"))));
+    ::unlink(QFile::encodeName(m_dir.filePath(QStringLiteral("hard.txt"))).constData());
+    QVERIFY(::link(QFile::encodeName(file).constData(),
+                   QFile::encodeName(m_dir.filePath(QStringLiteral("hard.txt"))).constData()) == 0);
+    const QString log = m_dir.filePath(logName);
+
+    const Run run =
+        nimbalctl({QStringLiteral("batch"), QStringLiteral("-p"), m_port, QStringLiteral("--count"),
+                   QStringLiteral("1"), QStringLiteral("--log"), log, file});
+    VERIFY_RUN(run, 2);
+    QCOMPARE(run.err, QStringLiteral("nimbalctl: %1: is the parameter file %2: the log goes to "
+                                     "another file\n")
+                          .arg(log, file));
+    QCOMPARE(readAll(file), line);
+    drain();
+    QCOMPARE(m_servo->receivedBytes(), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(CliBatchTest)

@@ -1,0 +1,179 @@
+#include "files/auditlog.h"
+
+#include "files/filesaver.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Whether the data written so far is on the disk.
+bool synced(int fd)
+{
+#ifdef Q_OS_WIN
+    return ::_commit(fd) == 0;
+#else
+    return ::fsync(fd) == 0;
+#endif
+}
+
+// Cuts the file back to `size` bytes.
+bool cutBack(int fd, qint64 size)
+{
+#ifdef Q_OS_WIN
+    return ::_chsize_s(fd, size) == 0;
+#else
+    return ::ftruncate(fd, off_t(size)) == 0;
+#endif
+}
+
+void appendValues(QStringList *fields, const std::optional<ParameterSet> &values)
+{
+    for (const ParameterInfo &param : kParameters)
+        fields->append(values ? QString::number(values->value(param.id)) : QString());
+}
+
+// The fields of one CSV line, quotes taken off.
+QStringList fieldsOf(QString line)
+{
+    while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
+        line.chop(1);
+    QStringList fields(QString{});
+    bool quoted = false;
+    for (int i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        if (c == QLatin1Char('"') && quoted && i + 1 < line.size() && line.at(i + 1) == c)
+            fields.last() += line.at(++i);
+        else if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (c == QLatin1Char(',') && !quoted)
+            fields.append(QString());
+        else
+            fields.last() += c;
+    }
+    return fields;
+}
+
+} // namespace
+
+QStringList AuditLog::header()
+{
+    QStringList names = {QStringLiteral("time"), QStringLiteral("port"), QStringLiteral("number"),
+                         QStringLiteral("result")};
+    for (const char *when : {"before", "after"}) {
+        for (const ParameterInfo &param : kParameters)
+            names.append(
+                QStringLiteral("%1_%2").arg(QLatin1String(when), QLatin1String(param.name)));
+    }
+    return names << QStringLiteral("label");
+}
+
+bool AuditLog::append(const Row &row, QString *reason)
+{
+    QStringList fields = {row.time.toOffsetFromUtc(row.time.offsetFromUtc()).toString(Qt::ISODate),
+                          field(row.port), QString::number(row.number),
+                          row.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL")};
+    appendValues(&fields, row.before);
+    appendValues(&fields, row.after);
+    fields.append(field(row.label));
+    return appendLine(fields, reason);
+}
+
+QSet<QString> AuditLog::passedLabels(const QString &path)
+{
+    QSet<QString> labels;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return labels;
+    const QStringList names = fieldsOf(QString::fromUtf8(file.readLine()));
+    const int result = int(names.indexOf(QStringLiteral("result")));
+    const int label = int(names.indexOf(QStringLiteral("label")));
+    while (result >= 0 && label >= 0 && !file.atEnd()) {
+        const QStringList fields = fieldsOf(QString::fromUtf8(file.readLine()));
+        if (fields.value(result) == QLatin1String("PASS") && !fields.value(label).isEmpty())
+            labels.insert(fields.value(label));
+    }
+    return labels;
+}
+
+bool AuditLog::sameFile(const QString &a, const QString &b)
+{
+#ifdef Q_OS_UNIX
+    struct stat first = {}, second = {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+#else
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() &&
+           canonical.compare(QFileInfo(b).canonicalFilePath(), Qt::CaseInsensitive) == 0;
+#endif
+}
+
+AuditLog::~AuditLog()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+QString AuditLog::field(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+bool AuditLog::open(const QString &path, QString *reason)
+{
+    int flags = O_WRONLY | O_APPEND | O_CREAT;
+#ifdef Q_OS_WIN
+    flags |= O_BINARY;
+#else
+    flags |= O_CLOEXEC | O_NOCTTY;
+#endif
+    m_fd = ::open(QFile::encodeName(path).constData(), flags, 0666);
+    if (m_fd < 0) {
+        *reason = FileSaver::reason(errno);
+        return false;
+    }
+    struct stat info = {};
+    if (::fstat(m_fd, &info) != 0) {
+        *reason = FileSaver::reason(errno);
+        return false;
+    }
+    m_regular = S_ISREG(info.st_mode);
+    // A file that holds rows already gets more rows, not a second header.
+    if (m_regular && info.st_size > 0)
+        return true;
+    return appendLine(header(), reason);
+}
+
+bool AuditLog::appendLine(const QStringList &fields, QString *reason)
+{
+    const QByteArray row = fields.join(QLatin1Char(',')).toUtf8() + '\n';
+    struct stat before = {};
+    if (m_regular && ::fstat(m_fd, &before) != 0) {
+        *reason = FileSaver::reason(errno);
+        return false;
+    }
+    if (FileSaver::writeAll(m_fd, row) && (!m_regular || synced(m_fd)))
+        return true;
+    *reason = FileSaver::reason(errno);
+    if (m_regular && !cutBack(m_fd, before.st_size))
+        *reason += QStringLiteral("; and the part written could not be taken back: %1")
+                       .arg(FileSaver::reason(errno));
+    return false;
+}

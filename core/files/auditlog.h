@@ -1,0 +1,72 @@
+#ifndef NIMBAL_AUDITLOG_H
+#define NIMBAL_AUDITLOG_H
+
+#include "model/parameterset.h"
+
+#include <QDateTime>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The CSV log of servos set up one after another, by nimbalctl batch and
+// the station alike: a header, then one row per servo, appended, with the
+// settings it held before and the ones read back, so that no servo's
+// original setup is ever lost and every result can be proven later.
+//
+// Columns: time, port, number, result, before_NAME x14, after_NAME x14,
+// label; the label (a servo's serial number, where a line asks for one)
+// comes last, so logs of earlier versions read the same column by column.
+//
+// Each row is written at once, checked, and is on disk before the servo's
+// result is shown, so a run that is killed keeps the row of every servo it
+// reported. A row that cannot be written whole is cut back off a regular
+// file, so the log never holds half a row. A FIFO or a device (/dev/null)
+// is written to as it is.
+class AuditLog
+{
+public:
+    struct Row
+    {
+        QDateTime time;
+        QString port;
+        int number = 0;
+        bool passed = false;
+        ParameterSet before;
+        std::optional<ParameterSet> after; // none when nothing was read back
+        QString label;
+    };
+
+    AuditLog() = default;
+    ~AuditLog();
+    AuditLog(const AuditLog &) = delete;
+    AuditLog &operator=(const AuditLog &) = delete;
+
+    // Opens `path` for appending and writes the header unless the file
+    // holds rows already. False with the system's reason when it cannot.
+    bool open(const QString &path, QString *reason);
+    bool isOpen() const { return m_fd >= 0; }
+    // Appends one row; false with the system's reason when it is not whole
+    // on disk (and then it is not in the file at all).
+    bool append(const Row &row, QString *reason);
+
+    static QStringList header();
+    // A CSV field: quoted when it holds a comma, a quote or a line end.
+    static QString field(const QString &text);
+    // The labels of the servos the log at `path` holds as passed.
+    static QSet<QString> passedLabels(const QString &path);
+
+    // Whether the two paths name one file: the same device and inode (so a
+    // link or another path to it counts), or where the system has none, the
+    // same canonical path. False when either does not exist.
+    static bool sameFile(const QString &a, const QString &b);
+
+private:
+    bool appendLine(const QStringList &fields, QString *reason);
+
+    int m_fd = -1;
+    bool m_regular = false;
+};
+
+#endif

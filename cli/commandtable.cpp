@@ -58,12 +58,15 @@ const QVector<CommandInfo> kCommands = {
          "the values of FILE and verifies them, and prints one line per servo: number, time, "
          "PASS or FAIL, and on failure each field as \"name: wanted X, servo Y\". Then waits "
          "until the servo has stopped answering for %2 ms (unplug it) and starts over. SIGINT "
-         "or SIGTERM ends the loop between servos and prints a summary. Exits with 0 when "
-         "every servo passed and, with --count, all N were done.")
+         "or SIGTERM ends the loop between servos and prints a summary. With --port given up "
+         "to 8 times, a loop runs on each port at once, and each result line names its port; "
+         "an adapter that goes away is tried again every second. Exits with 0 when every "
+         "servo passed and, with --count, all N were done.")
          .arg(BatchRun::kProbeIntervalMs).arg(BatchRun::kGoneAfterMs),
      {{{"log"}, "CSV",
        "Append one row per servo to CSV: time (ISO 8601), port, number, result, the fourteen "
-       "values the servo held before the write and the fourteen read back."},
+       "values the servo held before the write, the fourteen read back, and its label (empty "
+           "here). Never the parameter file itself."},
       {{"count"}, "N", "Stop after N servos.", 1}},
      Servo::Always, 1, 1, Commands::batch},
     {"doctor", "", "Say why a servo does not answer on a port.",

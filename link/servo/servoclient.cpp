@@ -39,8 +39,13 @@ bool ServoClient::open(const QString &port)
     m_error = QSerialPort::NoError;
     m_errorString.clear();
     m_port->setPortName(port);
-    if (m_port->open(QIODevice::ReadWrite))
+    if (m_port->open(QIODevice::ReadWrite)) {
+        // On Windows the first read also starts the port's reading, which
+        // some serial drivers (Wine's, a remote desktop's) would otherwise
+        // leave waiting for a "character received" event they never send.
+        takeArrivedBytes();
         return true;
+    }
     m_error = m_port->error();
     m_errorString = m_port->errorString();
     return false;

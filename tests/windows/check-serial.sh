@@ -93,6 +93,15 @@ expect 0 "batch"
 [[ $out == "1 "??:??:??" PASS"* ]] || fail "batch printed: $out"
 ok "batch --count 1 --log"
 
+# Two adapters at once: a lane each, counted together.
+serve com9 --hold
+nimbalctl batch --port COM5 --port COM9 --count 2 "$work/wanted.txt"
+expect 0 "batch on two ports"
+[ "$(grep -c ' COM5 PASS$' <<<"$out")" -eq 1 ] && [ "$(grep -c ' COM9 PASS$' <<<"$out")" -eq 1 ] ||
+    fail "batch on two ports printed: $out"
+[ "$(tail -n 1 <<<"$out")" = "2 servos: 2 passed, 0 failed" ] || fail "batch summary: $out"
+ok "batch --port COM5 --port COM9 --count 2"
+
 nimbalctl read --port COM7
 expect 3 "a missing port"
 grep -q '^nimbalctl: COM7: cannot open: ' <<<"$err" || fail "missing port said: $err"

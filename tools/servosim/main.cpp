@@ -71,8 +71,13 @@ int main(int argc, char *argv[])
                        "at another speed), bad-checksum, or other-kind (a write answer to a "
                        "read request, and the other way round)."),
         QStringLiteral("FAULT"));
-    parser.addOptions(
-        {delayOption, splitOption, noiseOption, silentOption, holdOption, echoOption, faultOption});
+    const QCommandLineOption forceOption(
+        QStringLiteral("force"),
+        QStringLiteral("After every write, NAME holds VALUE whatever was written: a servo that "
+                       "does not take a setting (NeutralPoint=1500). May be given again."),
+        QStringLiteral("NAME=VALUE"));
+    parser.addOptions({delayOption, splitOption, noiseOption, silentOption, holdOption, echoOption,
+                       faultOption, forceOption});
     parser.process(app);
 
     int delay = 0;
@@ -108,6 +113,17 @@ int main(int argc, char *argv[])
     servo.setSilent(parser.isSet(silentOption));
     servo.setEcho(parser.isSet(echoOption));
     servo.setFault(faults.value(parser.value(faultOption), ServoSimulator::Fault::None));
+    for (const QString &forced : parser.values(forceOption)) {
+        const std::optional<Parameter> id = parameterNamed(forced.section(QLatin1Char('='), 0, 0));
+        bool ok = false;
+        const int value = forced.section(QLatin1Char('='), 1).toInt(&ok);
+        if (!id || !ok) {
+            QTextStream(stderr) << "nimbal-servo-sim: --force takes NAME=VALUE, not " << forced
+                                << '\n';
+            return 2;
+        }
+        servo.forceStoredValue(*id, value);
+    }
     if (parser.isSet(holdOption) && !servo.holdSlaveOpen()) {
         QTextStream(stderr) << "nimbal-servo-sim: cannot hold the slave side open: "
                             << servo.errorString() << '\n';

@@ -1,9 +1,10 @@
-// Start-up time and peak memory of the program against a bare Qt program
-// that shows one empty QWidget, both under the offscreen platform.
+// Start-up time and peak memory of the program, and of the station,
+// against a bare Qt program that shows one empty QWidget, all under the
+// offscreen platform.
 //
 // Each run forks the probe, which prints the monotonic clock at its
 // window's first expose; the time from fork to that moment is the start-up
-// time. Runs of the two alternate, so drift on a shared machine hits both
+// time. Runs of the three alternate, so drift on a shared machine hits all
 // alike. Peak resident memory comes from wait4().
 //
 // usage: nimbal-bench-startup [RUNS]   (default 15)
@@ -12,6 +13,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -48,12 +50,18 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTextStream out(stdout);
 
-    Samples tool, bare, warmUp;
+    // The station keeps its settings: of this run's own, not the user's.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+
+    Samples tool, station, bare, warmUp;
     // One warm-up of each, so the first measured run does not pay for cold caches alone.
     runProbe(probe, "tool", warmUp);
+    runProbe(probe, "station", warmUp);
     runProbe(probe, "bare", warmUp);
     for (int i = 0; i < runs; ++i) {
-        for (auto [mode, samples] : {std::pair{"tool", &tool}, std::pair{"bare", &bare}}) {
+        for (auto [mode, samples] :
+             {std::pair{"tool", &tool}, std::pair{"station", &station}, std::pair{"bare", &bare}}) {
             if (!runProbe(probe, mode, *samples)) {
                 std::fprintf(stderr, "probe (%s) failed\n", mode);
                 return 1;
@@ -72,5 +80,10 @@ int main(int argc, char *argv[])
     out << "peak_rss_bare_mib: " << Bench::figure(bareMiB) << '\n';
     out << "peak_rss_tool_minus_bare_mib: " << Bench::figure(toolMiB - bareMiB)
         << " (target <= 15)\n";
+    const double stationMs = Bench::percentile(station.ms, 0.5);
+    out << "startup_station_median_ms: " << Bench::figure(stationMs) << '\n';
+    out << "startup_station_vs_bare: " << Bench::figure(stationMs / bareMs) << " (target <= 2)\n";
+    out << "peak_rss_station_mib: "
+        << Bench::figure(Bench::percentile(station.maxRssKiB, 0.5) / 1024) << '\n';
     return 0;
 }

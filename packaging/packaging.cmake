@@ -22,9 +22,11 @@ string(REPLACE "\n" "\n " NIMBAL_LICENSE_TEXT "${NIMBAL_LICENSE_TEXT}")
 
 set(packaging_out ${PROJECT_BINARY_DIR}/packaging)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/debian/copyright.in ${packaging_out}/debian/copyright @ONLY)
-configure_file(${PROJECT_SOURCE_DIR}/resources/desktop/${NIMBAL_APPSTREAM_ID}.metainfo.xml.in
-               ${packaging_out}/${NIMBAL_APPSTREAM_ID}.metainfo.xml @ONLY)
-foreach(page nimbal-servo nimbalctl)
+foreach(id ${NIMBAL_APPSTREAM_ID} ${NIMBAL_STATION_APPSTREAM_ID})
+    configure_file(${PROJECT_SOURCE_DIR}/resources/desktop/${id}.metainfo.xml.in
+                   ${packaging_out}/${id}.metainfo.xml @ONLY)
+endforeach()
+foreach(page nimbal-servo nimbalctl nimbal-station)
     configure_file(${PROJECT_SOURCE_DIR}/docs/man/${page}.1.in ${packaging_out}/man/${page}.1 @ONLY)
 endforeach()
 # Written only when it changes, so that a new configure of an unchanged
@@ -40,7 +42,7 @@ endif()
 # The man pages and the changelog are installed compressed as Debian wants
 # them: gzip -9, without name or time stamp.
 set(compressed)
-foreach(file man/nimbal-servo.1 man/nimbalctl.1 debian/changelog)
+foreach(file man/nimbal-servo.1 man/nimbalctl.1 man/nimbal-station.1 debian/changelog)
     add_custom_command(OUTPUT ${packaging_out}/${file}.gz
                        COMMAND gzip -9 -n -k -f ${packaging_out}/${file}
                        DEPENDS ${packaging_out}/${file}
@@ -50,10 +52,12 @@ endforeach()
 add_custom_target(nimbal-compressed-docs ALL DEPENDS ${compressed})
 
 install(FILES ${packaging_out}/man/nimbal-servo.1.gz ${packaging_out}/man/nimbalctl.1.gz
+              ${packaging_out}/man/nimbal-station.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/bash-completion/nimbalctl
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(FILES ${packaging_out}/${NIMBAL_APPSTREAM_ID}.metainfo.xml
+              ${packaging_out}/${NIMBAL_STATION_APPSTREAM_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${packaging_out}/debian/copyright ${packaging_out}/debian/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/nimbal-servo)
@@ -74,7 +78,9 @@ parameter file.
 
 The command line nimbalctl lists the serial ports, reads, writes, changes
 and compares the parameters from scripts, and programs one servo after
-another on a production line.")
+another on a production line. Nimbal Station does that for people who do
+not use a shell, on up to eight adapters at once, with a verdict on each
+servo in large type and an audit log.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

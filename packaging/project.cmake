@@ -6,6 +6,8 @@ set(NIMBAL_MAINTAINER "The Nimbal Servo developers <servo@nimbal.org>")
 set(NIMBAL_HOMEPAGE "https://nimbal.org/servo/")
 set(NIMBAL_SCREENSHOT_URL "${NIMBAL_HOMEPAGE}screenshot.png")
 set(NIMBAL_APPSTREAM_ID org.nimbal.NimbalServo)
+set(NIMBAL_STATION_SCREENSHOT_URL "${NIMBAL_HOMEPAGE}screenshot-station.png")
+set(NIMBAL_STATION_APPSTREAM_ID org.nimbal.NimbalStation)
 
 # What both packages are called and say of the program; CPack strips the
 # programs in both.

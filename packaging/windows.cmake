@@ -9,18 +9,22 @@
 include(${CMAKE_CURRENT_LIST_DIR}/project.cmake)
 set(NIMBAL_WINDOWS_ICON ${PROJECT_SOURCE_DIR}/resources/windows/nimbal-servo.ico)
 
-# nimbal_windows_resources(TARGET DESCRIPTION): the icon and a version
+# nimbal_windows_resources(TARGET DESCRIPTION ICON): the icon and a version
 # resource for the program TARGET.
-function(nimbal_windows_resources target description)
+function(nimbal_windows_resources target description icon)
     set(NIMBAL_RC_PROGRAM ${target})
     set(NIMBAL_RC_DESCRIPTION "${description}")
-    set(NIMBAL_RC_ICON ${NIMBAL_WINDOWS_ICON})
+    set(NIMBAL_RC_ICON ${icon})
     set(rc ${PROJECT_BINARY_DIR}/packaging/${target}.rc)
     configure_file(${PROJECT_SOURCE_DIR}/resources/windows/version.rc.in ${rc} @ONLY)
     target_sources(${target} PRIVATE ${rc})
 endfunction()
-nimbal_windows_resources(nimbal-servo "Nimbal Servo, the servo controller set-up window")
-nimbal_windows_resources(nimbalctl "nimbalctl, the servo controller command line")
+nimbal_windows_resources(nimbal-servo "Nimbal Servo, the servo controller set-up window"
+                         ${NIMBAL_WINDOWS_ICON})
+nimbal_windows_resources(nimbalctl "nimbalctl, the servo controller command line"
+                         ${NIMBAL_WINDOWS_ICON})
+nimbal_windows_resources(nimbal-station "Nimbal Station, servo after servo on several adapters"
+                         ${PROJECT_SOURCE_DIR}/resources/windows/nimbal-station.ico)
 
 # The Qt libraries and plugins, as the Qt build names them.
 set(qt Qt${QT_VERSION_MAJOR})
@@ -57,9 +61,10 @@ set(CPACK_PACKAGE_FILE_NAME nimbal-servo-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "Nimbal Servo")
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Nimbal Servo")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
-# A Start-menu entry for the window; the installer's own uninstaller and
-# its entry in Apps & Features come with every NSIS installer.
-set(CPACK_PACKAGE_EXECUTABLES nimbal-servo "Nimbal Servo")
+# A Start-menu entry for the window and one for the station; the
+# installer's own uninstaller and its entry in Apps & Features come with
+# every NSIS installer.
+set(CPACK_PACKAGE_EXECUTABLES nimbal-servo "Nimbal Servo" nimbal-station "Nimbal Station")
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 set(CPACK_NSIS_DISPLAY_NAME "Nimbal Servo")
 set(CPACK_NSIS_PACKAGE_NAME "Nimbal Servo")
@@ -70,6 +75,10 @@ set(CPACK_NSIS_URL_INFO_ABOUT ${NIMBAL_HOMEPAGE})
 set(CPACK_NSIS_CONTACT "${NIMBAL_MAINTAINER}")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
+# The product's name and version where NSIS would put its own, and a box on
+# the last page that starts the window.
+set(CPACK_NSIS_BRANDING_TEXT "Nimbal Servo ${PROJECT_VERSION}")
+set(CPACK_NSIS_MUI_FINISHPAGE_RUN nimbal-servo.exe)
 # makensis builds a 32-bit installer unless told otherwise. Windows runs it
 # all the same; Wine without its 32-bit half does not, so the installer
 # built on Linux, which is tested under that Wine, is 64-bit like the

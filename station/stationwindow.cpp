@@ -220,7 +220,8 @@ bool StationWindow::setParameterFile(const QString &path)
     m_wanted.reset();
     m_fileName->setText(path.isEmpty() ? tr("No file chosen") : path);
     QString reason;
-    const std::optional<QString> line = ParameterFile::readFirstLine(path, &reason);
+    const std::optional<QString> line =
+        path.isEmpty() ? std::nullopt : ParameterFile::readFirstLine(path, &reason);
     ParameterFile::LineProblem problem;
     if (path.isEmpty())
         m_fileStatus->setText(tr("Choose the file servos are set up from."));
@@ -469,8 +470,9 @@ void StationWindow::finished()
     for (LaneTile *tile : std::as_const(m_tiles))
         tile->showState(Lane::State::Stopped);
     updateControls();
+    // Queued: the lanes may have stopped within the close that asked them to.
     if (m_closeWhenStopped)
-        close();
+        QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void StationWindow::updateControls()

@@ -2,7 +2,7 @@
 # Installs what is missing, builds the benchmarks (the bench preset, in
 # build/bench)
 # and runs each in turn: receiver, startup, roundtrip, sustained, noise, cli,
-# lanes.
+# lanes, station.
 # Every figure is one "name: value" line; a figure with a target carries it
 # beside the value. Exits non-zero only when a benchmark fails to run, not
 # when a figure misses its target.
@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 source tools/deps.sh
 install_packages "${BUILD_PACKAGES[@]}"
 
-benchmarks=(receiver startup roundtrip sustained noise cli lanes)
+benchmarks=(receiver startup roundtrip sustained noise cli lanes station)
 targets=(nimbal-servo-sim nimbal-startup-probe nimbalctl nimbal-cli-anchor)
 for name in "${benchmarks[@]}"; do
     targets+=("nimbal-bench-$name")

@@ -56,18 +56,22 @@ bad_dirs=$(find "$root/tree" -mindepth 1 -type d ! -perm 0755)
 ok "files in place"
 
 share=$root/tree/usr/share
-appstreamcli validate --no-net "$share/metainfo/org.nimbal.NimbalServo.metainfo.xml" ||
-    fail "appstreamcli validate"
-grep -q "<release version=\"$version\"" "$share/metainfo/org.nimbal.NimbalServo.metainfo.xml" ||
-    fail "the metainfo has no release $version"
-desktop-file-validate "$share/applications/nimbal-servo.desktop" || fail "desktop-file-validate"
+for id in org.nimbal.NimbalServo org.nimbal.NimbalStation; do
+    appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml" ||
+        fail "appstreamcli rejects $id's metainfo"
+    grep -q "<release version=\"$version\"" "$share/metainfo/$id.metainfo.xml" ||
+        fail "$id's metainfo has no release $version"
+done
+for entry in nimbal-servo nimbal-station; do
+    desktop-file-validate "$share/applications/$entry.desktop" || fail "desktop-file-validate $entry"
+done
 ok "metainfo and desktop entry"
 
 # The man pages render without a warning and name this version, and
 # nimbalctl's has the sections and exit statuses it must have. Each page is
 # read whole before it is searched: grep -q at the end of a pipe may exit
 # before the pipe's writer is done, and pipefail then counts that as a failure.
-for page in nimbal-servo nimbalctl; do
+for page in nimbal-servo nimbalctl nimbal-station; do
     warnings=$(zcat "$share/man/man1/$page.1.gz" | groff -man -ww -z 2>&1)
     [ -z "$warnings" ] || fail "groff warns about $page.1:"$'\n'"$warnings"
     text=$(zcat "$share/man/man1/$page.1.gz" | sed 's/\\-/-/g')

@@ -36,17 +36,19 @@ key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Nimbal Servo'
 
 wine "$installer" /S '/D=C:\Nimbal' </dev/null >/dev/null 2>&1
 wineserver --wait
-expected=(nimbal-servo.exe nimbalctl.exe Uninstall.exe LICENSE.txt Qt5Core.dll Qt5Gui.dll
+expected=(nimbal-servo.exe nimbalctl.exe nimbal-station.exe Uninstall.exe LICENSE.txt Qt5Core.dll Qt5Gui.dll
     Qt5Widgets.dll Qt5SerialPort.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll
     platforms/qwindows.dll imageformats/qjpeg.dll styles/qwindowsvistastyle.dll)
 installed=$(cd "$root" && find . -type f -printf '%P\n' | LC_ALL=C sort)
 wanted=$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
 [ "$installed" = "$wanted" ] || fail "installed files differ:"$'\n'"$(diff <(echo "$wanted") <(echo "$installed"))"
 ok "every file in place, nothing else"
-[ -f "$menu/Nimbal Servo.lnk" ] || fail "no Start-menu entry in $menu"
+for entry in "Nimbal Servo" "Nimbal Station"; do
+    [ -f "$menu/$entry.lnk" ] || fail "no Start-menu entry $entry in $menu"
+done
 entry=$(wine reg query "$key" /v DisplayName </dev/null 2>/dev/null || true)
 [[ $entry == *'Nimbal Servo'* ]] || fail "no entry in Apps & Features"
-ok "Start-menu entry and Apps & Features entry"
+ok "Start-menu entries and Apps & Features entry"
 
 reported=$(wine 'C:\Nimbal\nimbalctl.exe' --version </dev/null 2>/dev/null | tr -d '\r')
 [ "$reported" = "nimbalctl $version" ] || fail "the installed nimbalctl.exe --version printed '$reported'"
@@ -73,13 +75,13 @@ wanted_zip=$(printf '%s\n' "${expected[@]}" | grep -vx Uninstall.exe | LC_ALL=C 
 [ "$zipped" = "$wanted_zip" ] || fail "the ZIP holds other files:"$'\n'"$(diff <(echo "$wanted_zip") <(echo "$zipped"))"
 ok "the portable ZIP holds the same files"
 
-# Both programs carry the icon and a version resource.
+# Each program carries its icon and a version resource.
 unzip -q "$zip" -d "$work/zip"
-for program in nimbal-servo nimbalctl; do
+for program in nimbal-servo nimbalctl nimbal-station; do
     resources=$(x86_64-w64-mingw32-windres -i "$work"/zip/*/"$program.exe" -O rc)
     grep -q 'RT_GROUP_ICON' <<<"$resources" || fail "$program.exe has no icon"
     grep -q "VALUE \"FileVersion\", \"$version\"" <<<"$resources" ||
         fail "$program.exe has no version resource of $version"
 done
-ok "icon and version resource in both programs"
+ok "icon and version resource in every program"
 echo "installer ok"

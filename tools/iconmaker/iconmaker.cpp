@@ -125,6 +125,20 @@ QImage drawApplicationIcon()
     return img;
 }
 
+// The station's icon: four gears, one a lane, the last one done.
+QImage drawStationIcon()
+{
+    QImage img = transparentImage(256, 256);
+    QPainter p;
+    beginPainting(p, img);
+    const QColor done(46, 125, 50);
+    const QPointF centres[] = {{66, 66}, {190, 66}, {66, 190}, {190, 190}};
+    for (int i = 0; i < 4; ++i)
+        drawGear(p, centres[i], 58, i == 3 ? done : kGearGrey);
+    p.end();
+    return img;
+}
+
 // Spin-box buttons: thick bars with slightly rounded ends, shown at about 20 px.
 const qreal kSignLength = 140;
 const qreal kSignThickness = 30;
@@ -377,13 +391,13 @@ bool writeFile(const QString &path, const QByteArray &data)
 // A Windows icon file holding the application icon at the sizes Windows
 // shows (Explorer, the Start menu, the task bar, title bars), each as a
 // PNG, which Windows reads in icon files since Vista.
-bool encodeWindowsIcon(QByteArray *out)
+bool encodeWindowsIcon(const std::function<QImage()> &draw, QByteArray *out)
 {
     const int sizes[] = {16, 24, 32, 48, 64, 256};
     QList<QByteArray> images;
     for (int size : sizes) {
         QByteArray png;
-        const QImage icon = drawApplicationIcon()
+        const QImage icon = draw()
                                 .scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                                 .convertToFormat(QImage::Format_ARGB32);
         if (!encode(icon, "png", -1, &png))
@@ -422,9 +436,9 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
 
     const QStringList args = app.arguments();
-    if (args.size() < 2 || args.size() > 4) {
-        std::fprintf(stderr,
-                     "usage: nimbal-iconmaker OUTDIR [DESKTOP_ICON_PNG [WINDOWS_ICON_ICO]]\n");
+    if (args.size() != 2 && args.size() != 4 && args.size() != 6) {
+        std::fprintf(stderr, "usage: nimbal-iconmaker OUTDIR [WINDOW_PNG WINDOW_ICO "
+                             "[STATION_PNG STATION_ICO]]\n");
         return 2;
     }
     const QDir outDir(args.at(1));
@@ -467,21 +481,18 @@ int main(int argc, char *argv[])
             ++failures;
         }
     }
-    // The application icon that desktop menus show, installed beside the program.
-    if (args.size() >= 3) {
-        QByteArray data;
-        const QImage icon = drawApplicationIcon().convertToFormat(QImage::Format_ARGB32);
-        if (!encode(icon, "png", -1, &data) || !writeFile(args.at(2), data)) {
-            std::fprintf(stderr, "nimbal-iconmaker: failed to write %s\n", qPrintable(args.at(2)));
-            ++failures;
-        }
-    }
-    // The same icon for the Windows programs, their Start-menu entry and
-    // their installer.
-    if (args.size() == 4) {
-        QByteArray data;
-        if (!encodeWindowsIcon(&data) || !writeFile(args.at(3), data)) {
-            std::fprintf(stderr, "nimbal-iconmaker: failed to write %s\n", qPrintable(args.at(3)));
+    // The programs' icons that desktop menus show, installed beside them,
+    // and the same for Windows, its Start-menu entries and the installer:
+    // the window's, then the station's.
+    const std::function<QImage()> icons[] = {drawApplicationIcon, drawStationIcon};
+    for (int i = 2; i + 1 < args.size(); i += 2) {
+        const std::function<QImage()> &draw = icons[(i - 2) / 2];
+        QByteArray png, ico;
+        if (!encode(draw().convertToFormat(QImage::Format_ARGB32), "png", -1, &png) ||
+            !writeFile(args.at(i), png) || !encodeWindowsIcon(draw, &ico) ||
+            !writeFile(args.at(i + 1), ico)) {
+            std::fprintf(stderr, "nimbal-iconmaker: failed to write %s or %s\n",
+                         qPrintable(args.at(i)), qPrintable(args.at(i + 1)));
             ++failures;
         }
     }

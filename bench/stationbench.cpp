@@ -1,0 +1,122 @@
+// The station's CPU time: its window with eight lanes idle (no servo
+// plugged in, every lane asking four times a second), and with eight
+// lanes setting up servo after servo (each servo unplugged once its lane
+// has told the verdict, and plugged in again when the lane waits for the
+// next). The simulated servos run in a thread of their own; the figure is
+// the CPU time of the window's thread.
+//
+// usage: nimbal-bench-station [SECONDS_PER_PHASE]   (default 8)
+
+#include "benchsupport.h"
+#include "servosimulator.h"
+#include "stationwindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr int kLanes = 8;
+
+// Runs the event loop for `seconds`, with `eachTick` every 50 ms; the
+// window thread's CPU milliseconds.
+double cpuMsFor(int seconds, const std::function<void()> &eachTick = {})
+{
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    QTimer tick;
+    if (eachTick) {
+        QObject::connect(&tick, &QTimer::timeout, &loop, eachTick);
+        tick.start(50);
+    }
+    const qint64 start = Bench::threadCpuNs();
+    loop.exec();
+    return double(Bench::threadCpuNs() - start) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    Bench::useOffscreenPlatformByDefault();
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+    const int seconds = argc > 1 ? qMax(2, std::atoi(argv[1])) : 8;
+
+    QThread servoThread;
+    servoThread.start();
+    std::vector<ServoSimulator *> servos;
+    QStringList ports;
+    for (int i = 0; i < kLanes; ++i) {
+        auto *servo = new ServoSimulator;
+        servo->setSilent(true);
+        servo->setAnswerDelay(qRound(2 * Bench::frameOnLineMs()));
+        servo->moveToThread(&servoThread);
+        servos.push_back(servo);
+        ports.append(servo->slavePath());
+    }
+    const auto plug = [](ServoSimulator *servo, bool in) {
+        QMetaObject::invokeMethod(servo, [servo, in] { servo->setSilent(!in); });
+    };
+
+    QFile file(config.filePath(QStringLiteral("servo.txt")));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write("40,0,0,0,500,2500,0,1520,0,0,0,0,1,0") < 0 || !file.flush()) {
+        out << "error: cannot write the parameter file" << Qt::endl;
+        return 1;
+    }
+    file.close();
+    StationWindow window;
+    window.setParameterFile(file.fileName());
+    window.setPorts(ports);
+    window.setLogPath(config.filePath(QStringLiteral("servos.csv")));
+    window.show();
+    if (!window.start()) {
+        out << "error: the station did not start" << Qt::endl;
+        return 1;
+    }
+    const double idleMs = cpuMsFor(seconds);
+
+    const QList<QFrame *> tiles = window.findChildren<QFrame *>(QStringLiteral("lane"));
+    const double busyMs = cpuMsFor(seconds, [&] {
+        for (int i = 0; i < tiles.size(); ++i) {
+            const QString verdict = tiles.at(i)->property("verdict").toString();
+            const QString headline =
+                tiles.at(i)->findChild<QLabel *>(QStringLiteral("headline"))->text();
+            if (headline == StationWindow::tr("Plug in a servo"))
+                plug(servos[std::size_t(i)], true);
+            else if (verdict == QLatin1String("pass") || verdict == QLatin1String("fail"))
+                plug(servos[std::size_t(i)], false);
+        }
+    });
+    QFile log(config.filePath(QStringLiteral("servos.csv")));
+    const int servosSetUp = log.open(QIODevice::ReadOnly) ? int(log.readAll().count('\n')) - 1 : 0;
+
+    out << "station_lanes: " << kLanes << '\n';
+    out << "station_idle_cpu_share_of_one_core: " << Bench::figure(idleMs / (seconds * 1000.0))
+        << '\n';
+    out << "station_busy_servos_set_up: " << servosSetUp << '\n';
+    out << "station_busy_cpu_share_of_one_core: " << Bench::figure(busyMs / (seconds * 1000.0))
+        << '\n';
+    out << "station_busy_cpu_ms_per_servo: "
+        << Bench::figure(servosSetUp > 0 ? busyMs / servosSetUp : 0) << Qt::endl;
+
+    window.stop();
+    for (ServoSimulator *servo : servos)
+        QMetaObject::invokeMethod(servo, &QObject::deleteLater);
+    servoThread.quit();
+    servoThread.wait();
+    return 0;
+}

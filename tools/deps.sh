@@ -29,8 +29,10 @@ install_packages() {
         "${missing[@]}"
 }
 
-# Packages every build needs.
-BUILD_PACKAGES=(build-essential cmake ninja-build qtbase5-dev libqt5serialport5-dev)
+# Packages every build needs; Qt's Linguist tools make the station's
+# translations.
+BUILD_PACKAGES=(build-essential cmake ninja-build qtbase5-dev libqt5serialport5-dev
+    qttools5-dev-tools)
 
 # Packages that build the Debian package (dpkg-shlibdeps, file) and check
 # it (lintian, appstreamcli, desktop-file-validate, groff, man).

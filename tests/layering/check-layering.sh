@@ -26,3 +26,4 @@ probe nimbal-probe-core-widgets QWidget
 probe nimbal-probe-link-window serial/mycombobox.h
 probe nimbal-probe-link-widgets QWidget
 probe nimbal-probe-testcore-window windowtest.h
+probe nimbal-probe-station-window app/widget.h

@@ -4,9 +4,11 @@
 #include "port/linesettings.h"
 #include "protocol/parameterframe.h"
 #include "pseudoterminal.h"
+#include "servosimulator.h"
 #include "windowtest.h"
 
 #include <QFile>
+#include <QThread>
 #include <QWidget>
 
 #include <algorithm>
@@ -42,6 +44,34 @@ long residentKiB()
         resident = -1;
     std::fclose(f);
     return resident < 0 ? -1 : resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+ServoThread::ServoThread(int count, bool plugged) : m_thread(new QThread)
+{
+    m_thread->start();
+    for (int i = 0; i < count; ++i) {
+        auto *servo = new ServoSimulator;
+        servo->setAnswerDelay(qRound(2 * frameOnLineMs()));
+        servo->setSilent(!plugged);
+        servo->moveToThread(m_thread);
+        m_servos.push_back(servo);
+        m_ports.append(servo->slavePath());
+    }
+}
+
+ServoThread::~ServoThread()
+{
+    for (ServoSimulator *servo : m_servos)
+        QMetaObject::invokeMethod(servo, &QObject::deleteLater);
+    m_thread->quit();
+    m_thread->wait();
+    delete m_thread;
+}
+
+void ServoThread::plug(int index, bool in)
+{
+    ServoSimulator *servo = m_servos.at(std::size_t(index));
+    QMetaObject::invokeMethod(servo, [servo, in] { servo->setSilent(!in); });
 }
 
 double frameOnLineMs()

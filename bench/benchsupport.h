@@ -22,6 +22,8 @@
 #endif
 
 class PseudoTerminal;
+class QThread;
+class ServoSimulator;
 class QWidget;
 
 namespace Bench {
@@ -124,6 +126,29 @@ struct Run : Exit
     QByteArray output;
 };
 Run runProgram(const QStringList &command, bool capture = false);
+
+// Simulated servos in a thread of their own, so that their work is not
+// counted as the caller's. Each answers after the time a request and its
+// answer take on a real line, which a pseudo-terminal does not take.
+class ServoThread
+{
+public:
+    // `count` servos, plugged in or not.
+    ServoThread(int count, bool plugged);
+    ~ServoThread();
+    ServoThread(const ServoThread &) = delete;
+    ServoThread &operator=(const ServoThread &) = delete;
+
+    QStringList ports() const { return m_ports; }
+    // Plugs the servo on the `index`th port in, or unplugs it (it stops
+    // answering), from any thread.
+    void plug(int index, bool in);
+
+private:
+    QThread *m_thread;
+    std::vector<ServoSimulator *> m_servos;
+    QStringList m_ports;
+};
 
 // nimbal-servo-sim in a process of its own. Started with `arguments`, it
 // prints the slave path of its pseudo-terminal, which slavePath() returns.

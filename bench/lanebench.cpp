@@ -16,13 +16,11 @@
 
 #include "benchsupport.h"
 #include "lane/lanegroup.h"
-#include "servosimulator.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHash>
-#include <QThread>
 #include <QTimer>
 
 #include <cstdlib>
@@ -40,33 +38,20 @@ struct Figures
 
 Figures runLanes(int count, int seconds)
 {
-    // The servos, in their own thread.
-    QThread servoThread;
-    servoThread.start();
-    std::vector<ServoSimulator *> servos;
-    QStringList ports;
-    for (int i = 0; i < count; ++i) {
-        auto *servo = new ServoSimulator;
-        servo->setAnswerDelay(qRound(2 * Bench::frameOnLineMs()));
-        servo->moveToThread(&servoThread);
-        servos.push_back(servo);
-        ports.append(servo->slavePath());
-    }
-
+    Bench::ServoThread servos(count, true);
     LaneGroup::Settings settings;
-    settings.ports = ports;
+    settings.ports = servos.ports();
     settings.wanted = ParameterSet::startValues();
     LaneGroup group(settings);
     Figures figures;
     QHash<Lane *, qint64> foundAt;
     for (int i = 0; i < count; ++i) {
         Lane *lane = group.lanes().at(i);
-        ServoSimulator *servo = servos[std::size_t(i)];
-        QObject::connect(lane, &Lane::stateChanged, lane, [&foundAt, lane, servo](Lane::State s) {
+        QObject::connect(lane, &Lane::stateChanged, lane, [&, lane, i](Lane::State s) {
             if (s == Lane::State::SettingUp)
                 foundAt.insert(lane, Bench::monotonicNs());
             const bool silent = s == Lane::State::WaitingUntilGone;
-            QMetaObject::invokeMethod(servo, [servo, silent] { servo->setSilent(silent); });
+            servos.plug(i, !silent);
         });
     }
     qint64 cpuStart = 0;
@@ -89,10 +74,6 @@ Figures runLanes(int count, int seconds)
 
     figures.cycles = group.done();
     figures.cpuMsPerCyclePerLane = figures.cycles ? cpuMs / figures.cycles : 0;
-    for (ServoSimulator *servo : servos)
-        QMetaObject::invokeMethod(servo, &QObject::deleteLater);
-    servoThread.quit();
-    servoThread.wait();
     return figures;
 }
 

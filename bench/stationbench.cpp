@@ -8,7 +8,6 @@
 // usage: nimbal-bench-station [SECONDS_PER_PHASE]   (default 8)
 
 #include "benchsupport.h"
-#include "servosimulator.h"
 #include "stationwindow.h"
 
 #include <QApplication>
@@ -18,7 +17,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
 #include <cstdlib>
@@ -55,21 +53,7 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     const int seconds = argc > 1 ? qMax(2, std::atoi(argv[1])) : 8;
 
-    QThread servoThread;
-    servoThread.start();
-    std::vector<ServoSimulator *> servos;
-    QStringList ports;
-    for (int i = 0; i < kLanes; ++i) {
-        auto *servo = new ServoSimulator;
-        servo->setSilent(true);
-        servo->setAnswerDelay(qRound(2 * Bench::frameOnLineMs()));
-        servo->moveToThread(&servoThread);
-        servos.push_back(servo);
-        ports.append(servo->slavePath());
-    }
-    const auto plug = [](ServoSimulator *servo, bool in) {
-        QMetaObject::invokeMethod(servo, [servo, in] { servo->setSilent(!in); });
-    };
+    Bench::ServoThread servos(kLanes, false); // idle first: no servo plugged in
 
     QFile file(config.filePath(QStringLiteral("servo.txt")));
     if (!file.open(QIODevice::WriteOnly) ||
@@ -80,7 +64,7 @@ int main(int argc, char *argv[])
     file.close();
     StationWindow window;
     window.setParameterFile(file.fileName());
-    window.setPorts(ports);
+    window.setPorts(servos.ports());
     window.setLogPath(config.filePath(QStringLiteral("servos.csv")));
     window.show();
     if (!window.start()) {
@@ -96,9 +80,9 @@ int main(int argc, char *argv[])
             const QString headline =
                 tiles.at(i)->findChild<QLabel *>(QStringLiteral("headline"))->text();
             if (headline == StationWindow::tr("Plug in a servo"))
-                plug(servos[std::size_t(i)], true);
+                servos.plug(i, true);
             else if (verdict == QLatin1String("pass") || verdict == QLatin1String("fail"))
-                plug(servos[std::size_t(i)], false);
+                servos.plug(i, false);
         }
     });
     QFile log(config.filePath(QStringLiteral("servos.csv")));
@@ -114,9 +98,5 @@ int main(int argc, char *argv[])
         << Bench::figure(servosSetUp > 0 ? busyMs / servosSetUp : 0) << Qt::endl;
 
     window.stop();
-    for (ServoSimulator *servo : servos)
-        QMetaObject::invokeMethod(servo, &QObject::deleteLater);
-    servoThread.quit();
-    servoThread.wait();
     return 0;
 }

@@ -69,16 +69,21 @@ set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 set(CPACK_NSIS_DISPLAY_NAME "Nimbal Servo")
 set(CPACK_NSIS_PACKAGE_NAME "Nimbal Servo")
 set(CPACK_NSIS_INSTALLED_ICON_NAME nimbal-servo.exe)
-set(CPACK_NSIS_MUI_ICON ${NIMBAL_WINDOWS_ICON})
-set(CPACK_NSIS_MUI_UNIICON ${NIMBAL_WINDOWS_ICON})
 set(CPACK_NSIS_URL_INFO_ABOUT ${NIMBAL_HOMEPAGE})
 set(CPACK_NSIS_CONTACT "${NIMBAL_MAINTAINER}")
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 # The product's name and version where NSIS would put its own, and a box on
-# the last page that starts the window.
-set(CPACK_NSIS_BRANDING_TEXT "Nimbal Servo ${PROJECT_VERSION}")
+# the last page that starts the window. CPack's own CPACK_NSIS_BRANDING_TEXT
+# writes "BrandingText /TRIMLEFT", which the makensis of Linux refuses, so
+# the line goes in with the icons' (the code CPack would write for them).
+set(CPACK_NSIS_INSTALLER_MUI_ICON_CODE
+    "!define MUI_ICON \"${NIMBAL_WINDOWS_ICON}\"
+!define MUI_UNICON \"${NIMBAL_WINDOWS_ICON}\"
+BrandingText \"Nimbal Servo ${PROJECT_VERSION}\"")
 set(CPACK_NSIS_MUI_FINISHPAGE_RUN nimbal-servo.exe)
+# The settings reach CPack as they are written here, quotes and all.
+set(CPACK_VERBATIM_VARIABLES ON)
 # makensis builds a 32-bit installer unless told otherwise. Windows runs it
 # all the same; Wine without its 32-bit half does not, so the installer
 # built on Linux, which is tested under that Wine, is 64-bit like the

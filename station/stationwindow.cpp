@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -218,7 +219,7 @@ bool StationWindow::setParameterFile(const QString &path)
         return false;
     m_file = path;
     m_wanted.reset();
-    m_fileName->setText(path.isEmpty() ? tr("No file chosen") : path);
+    m_fileName->setText(path.isEmpty() ? tr("No file chosen") : QDir::toNativeSeparators(path));
     QString reason;
     const std::optional<QString> line =
         path.isEmpty() ? std::nullopt : ParameterFile::readFirstLine(path, &reason);
@@ -263,7 +264,7 @@ void StationWindow::setLogPath(const QString &path)
     if (isRunning())
         return;
     m_logPath = path.isEmpty() ? defaultLogPath() : path;
-    m_logName->setText(m_logPath);
+    m_logName->setText(QDir::toNativeSeparators(m_logPath));
 }
 
 void StationWindow::setAskForLabels(bool ask)
@@ -516,7 +517,8 @@ void StationWindow::restoreSettings()
     setPorts(stored.value(QStringLiteral("ports")).toStringList());
     setLogPath(stored.value(QStringLiteral("log")).toString());
     m_askForLabels->setChecked(stored.value(QStringLiteral("labels"), false).toBool());
-    restoreGeometry(stored.value(QStringLiteral("geometry")).toByteArray());
+    if (!restoreGeometry(stored.value(QStringLiteral("geometry")).toByteArray()))
+        resize(1100, 720); // room for two rows of four tiles
 }
 
 void StationWindow::saveSettings() const

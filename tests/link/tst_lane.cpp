@@ -7,6 +7,7 @@
 #include "parametervalues.h"
 #include "referenceframe.h"
 #include "servosimulator.h"
+#include "textlines.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -45,12 +46,16 @@ void plugInTurn(Lane *lane, ServoSimulator *servo)
     });
 }
 
-QStringList rowsOf(const QString &path)
+// The result of the one servo a group with a count of 1 sets up; nothing
+// when it does not come, or more do.
+std::optional<Lane::Result> oneServo(LaneGroup &group)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QSignalSpy done(&group, &LaneGroup::servoDone);
+    QSignalSpy finished(&group, &LaneGroup::finished);
+    group.start();
+    if (!finished.wait(kWaitMs) || done.size() != 1)
+        return std::nullopt;
+    return done.first().at(2).value<Lane::Result>();
 }
 
 } // namespace
@@ -83,7 +88,7 @@ void TestLane::twoLanesSetUpTheirServosAtOnceAndLogEveryRow()
     QList<int> rowsWhenTold;
     connect(&group, &LaneGroup::servoDone, this, [&](Lane *, int number, const Lane::Result &) {
         numbers.append(number);
-        rowsWhenTold.append(int(rowsOf(log).size()) - 1);
+        rowsWhenTold.append(int(linesOf(log).size()) - 1);
     });
     QSignalSpy finished(&group, &LaneGroup::finished);
 
@@ -97,7 +102,7 @@ void TestLane::twoLanesSetUpTheirServosAtOnceAndLogEveryRow()
     QVERIFY(group.lanes().at(0)->passed() >= 1 && group.lanes().at(1)->passed() >= 1);
     QVERIFY(first.values() == wanted() && second.values() == wanted());
 
-    const QStringList rows = rowsOf(log);
+    const QStringList rows = linesOf(log);
     QCOMPARE(rows.size(), 5);
     QCOMPARE(rows.first().split(QLatin1Char(',')).size(), 4 + 28 + 1);
     for (int i = 1; i < rows.size(); ++i) {
@@ -114,12 +119,9 @@ void TestLane::aServoThatKeepsItsOwnValueFails()
     ServoSimulator servo;
     servo.forceStoredValue(Parameter::NeutralPoint, 1500);
     LaneGroup group(settingsFor({servo.slavePath()}, 1));
-    QSignalSpy done(&group, &LaneGroup::servoDone);
-    QSignalSpy finished(&group, &LaneGroup::finished);
-    group.start();
-    QVERIFY(finished.wait(kWaitMs));
-    QCOMPARE(done.size(), 1);
-    const auto result = done.first().at(2).value<Lane::Result>();
+    const std::optional<Lane::Result> found = oneServo(group);
+    QVERIFY(found);
+    const Lane::Result &result = *found;
     QCOMPARE(int(result.outcome), int(Lane::Result::Outcome::Mismatch));
     QCOMPARE(result.differing, QVector<Parameter>{Parameter::NeutralPoint});
     QCOMPARE(result.after->value(Parameter::NeutralPoint), 1500);
@@ -141,16 +143,13 @@ void TestLane::aServoUnpluggedDuringItsSetUpFailsAndIsLogged()
     LaneGroup group(settingsFor({servo.slavePath()}, 1));
     QString reason;
     QVERIFY(group.openLog(log, &reason));
-    QSignalSpy done(&group, &LaneGroup::servoDone);
-    QSignalSpy finished(&group, &LaneGroup::finished);
-    group.start();
-    QVERIFY(finished.wait(kWaitMs));
-    QCOMPARE(done.size(), 1);
-    const auto result = done.first().at(2).value<Lane::Result>();
+    const std::optional<Lane::Result> found = oneServo(group);
+    QVERIFY(found);
+    const Lane::Result &result = *found;
     QCOMPARE(int(result.outcome), int(Lane::Result::Outcome::NoAnswer));
     QCOMPARE(int(result.step), int(Lane::Result::Step::Write));
     QCOMPARE(int(result.reply.finding.kind), int(LineFinding::Kind::Nothing));
-    const QStringList fields = rowsOf(log).value(1).split(QLatin1Char(','));
+    const QStringList fields = linesOf(log).value(1).split(QLatin1Char(','));
     QCOMPARE(fields.at(3), QStringLiteral("FAIL"));
     QCOMPARE(fields.mid(4, 14).join(QLatin1Char(',')),
              QStringLiteral("32,200,16,50,900,2100,25,1520,399,100,120,1,1,0"));

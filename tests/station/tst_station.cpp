@@ -4,6 +4,7 @@
 #include "programrun.h"
 #include "servosimulator.h"
 #include "stationwindow.h"
+#include "textlines.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -38,14 +39,6 @@ QString verdictOf(const QFrame *tile)
 QString textOf(const QWidget *tile, const char *name)
 {
     return tile->findChild<QLabel *>(QLatin1String(name))->text();
-}
-
-QStringList logRows(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -100,7 +93,7 @@ void TestStation::onePassesOneFailsCountedAndLogged()
              QStringLiteral("Neutral Point: wanted 1520, found 1500"));
     QCOMPARE(textOf(lanes.at(0), "counts"), QStringLiteral("Passed 1 · Failed 0"));
     QCOMPARE(textOf(lanes.at(1), "counts"), QStringLiteral("Passed 0 · Failed 1"));
-    const QStringList rows = logRows(log);
+    const QStringList rows = linesOf(log);
     QCOMPARE(rows.size(), 3);
     QVERIFY(rows.at(1).startsWith(QDate::currentDate().toString(Qt::ISODate)));
     QStringList results = {rows.at(1).section(QLatin1Char(','), 1, 1) + QLatin1Char(' ') +
@@ -176,7 +169,7 @@ void TestStation::labelsAreLoggedAndARepeatedOneRefused()
     QCOMPARE(textOf(tile, "detail"), QStringLiteral("The label is empty: scan the servo's label."));
     enter(QStringLiteral("SN-001"));
     QTRY_COMPARE_WITH_TIMEOUT(verdictOf(tile), QStringLiteral("pass"), kWaitMs);
-    QVERIFY(logRows(log).value(1).endsWith(QLatin1String(",SN-001")));
+    QVERIFY(linesOf(log).value(1).endsWith(QLatin1String(",SN-001")));
 
     // The servo is unplugged, and another comes with the same label.
     servo.setSilent(true);
@@ -186,8 +179,8 @@ void TestStation::labelsAreLoggedAndARepeatedOneRefused()
     QCOMPARE(textOf(tile, "detail"),
              QStringLiteral("Label SN-001 has passed already in this log."));
     enter(QStringLiteral("SN-002"));
-    QTRY_COMPARE_WITH_TIMEOUT(logRows(log).size(), 3, kWaitMs);
-    QVERIFY(logRows(log).at(2).endsWith(QLatin1String(",SN-002")));
+    QTRY_COMPARE_WITH_TIMEOUT(linesOf(log).size(), 3, kWaitMs);
+    QVERIFY(linesOf(log).at(2).endsWith(QLatin1String(",SN-002")));
     window.stop();
 }
 
@@ -208,8 +201,8 @@ void TestStation::closingWhileSettingUpFinishesTheServoFirst()
     QVERIFY(window.isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), kWaitMs);
     QVERIFY(!window.isRunning());
-    QCOMPARE(logRows(log).size(), 2);
-    QVERIFY(logRows(log).at(1).contains(QLatin1String(",PASS,")));
+    QCOMPARE(linesOf(log).size(), 2);
+    QVERIFY(linesOf(log).at(1).contains(QLatin1String(",PASS,")));
 }
 
 // A station PC's shortcut: everything set on the command line, started at
@@ -226,8 +219,8 @@ void TestStation::optionsStartItAndSigtermEndsIt()
                    QStringLiteral("--start"), QStringLiteral("-platform"),
                    QStringLiteral("offscreen")});
     QVERIFY(station.waitForStarted());
-    QTRY_COMPARE_WITH_TIMEOUT(logRows(log).size(), 2, kWaitMs);
-    QVERIFY(logRows(log).at(1).contains(QLatin1String(",PASS,")));
+    QTRY_COMPARE_WITH_TIMEOUT(linesOf(log).size(), 2, kWaitMs);
+    QVERIFY(linesOf(log).at(1).contains(QLatin1String(",PASS,")));
     QVERIFY(servo.values().value(Parameter::TorqueGain) == 40);
     station.terminate();
     QTRY_COMPARE_WITH_TIMEOUT(station.state(), QProcess::NotRunning, kWaitMs);

@@ -12,8 +12,9 @@ source "$here/../../tools/windows/wine-env.sh"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 work=$(mktemp -d)
+station_pid=
 cleanup() {
-    pkill -f 'nimbal-station\.exe' 2>/dev/null || true
+    [ -z "$station_pid" ] || kill "$station_pid" 2>/dev/null || true
     nimbal_stop_serving
     rm -rf "$work"
 }
@@ -24,8 +25,10 @@ nimbal_serve_com "$sim" com6 --hold || fail "no simulated servo on COM6"
 log=$work/station.csv
 "$here/../../tools/windows/wine-run.sh" "$station" --file "$(nimbal_dos_path "$file")" \
     --port COM5 --port COM6 --log "$(nimbal_dos_path "$log")" --start >"$work/out" 2>&1 &
+station_pid=$!
+passed() { grep -c ',PASS,' "$log" 2>/dev/null || true; }
 tries=0
-until [ "$(grep -c ',PASS,' "$log" 2>/dev/null || true)" -ge 2 ]; do
+until [ "$(passed)" -ge 2 ] 2>/dev/null; do
     tries=$((tries + 1))
     [ $tries -lt 600 ] || fail "no two servos passed in 30 s; log: $(cat "$log" 2>/dev/null)"
     sleep 0.05

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QLocale>
+#include <QPixmap>
 #include <QRegularExpression>
 
 #include <cstdio>
@@ -66,7 +67,13 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "not every lane told a verdict\n");
         return 1;
     }
-    if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) {
+    const QPixmap picture = window.grab();
+    // Written once the lanes have closed their ports: under Wine, writing a
+    // file while two COM ports on pseudo-terminals are open never ends.
+    window.stop();
+    while (window.isRunning())
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (!picture.save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
     }

@@ -74,6 +74,7 @@ nimbalctl write --port COM5 -v "$work/wanted.txt"
 expect 0 "write with verification"
 [ "$(grep -c ' TX 55 ' <<<"$err")" -eq 2 ] || fail "write -v did not trace two requests: $err"
 nimbalctl read --port COM5 --format line
+expect 0 "read after write"
 [ "$out" = "$wanted" ] || fail "after write, the servo holds '$out', not '$wanted'"
 ok "write (a file with a CR LF line end) with read-back"
 
@@ -83,6 +84,7 @@ NIMBAL_TEST_PORT=COM5 NIMBAL_TEST_VALUES=$wanted "$run" "$windowread" -o -,txt >
     status=$?
 [ "$status" -eq 0 ] || { cat "$work/window" >&2; fail "the window did not read COM5"; }
 nimbalctl read --port COM5 --format line
+expect 0 "read after the window's write"
 [ "$out" = "${wanted/,1500,/,1600,}" ] || fail "after the window's write, the servo holds '$out'"
 ok "the window reads COM5 and writes to it"
 

@@ -3,7 +3,6 @@
 #include "port/driverspeed.h"
 #include "port/linesettings.h"
 #include "port/portlist.h"
-#include "port/portwatch.h"
 #include "servo/servoclient.h"
 
 #include <QFile>
@@ -31,32 +30,24 @@ QString latencyTimerPath(const QString &port)
 
 } // namespace
 
-PortDoctor::PortDoctor(QObject *parent)
-    : QObject(parent), m_port(new QSerialPort(this)), m_watch(new PortWatch(m_port)),
-      m_listen(new QTimer(this))
+PortDoctor::PortDoctor(QObject *parent) : QObject(parent), m_client(new ServoClient(this))
 {
-    LineSettings::apply(*m_port);
-    m_listen->setSingleShot(true);
-    connect(m_listen, &QTimer::timeout, this, &PortDoctor::conclude);
-    connect(m_port, &QSerialPort::readyRead, this, &PortDoctor::takeArrivals);
-    connect(m_watch, &PortWatch::lost, this,
-            [this](QSerialPort::SerialPortError, const QString &reason) {
-                m_result.lostReason = reason;
-                conclude();
-            });
+    m_client->setTimeout(kListenMs);
+    m_client->setRetries(0);
+    connect(m_client, &ServoClient::portLost, this,
+            [this](const QString &reason) { m_result.lostReason = reason; });
+    connect(m_client, &ServoClient::replied, this,
+            [this](const ServoClient::Reply &reply) { conclude(reply.finding); });
 }
 
 void PortDoctor::start(const QString &port)
 {
     m_result = Result();
     m_result.port = port;
-    m_arrivals.clear();
-    m_port->setPortName(port);
-    if (!m_port->open(QIODevice::ReadWrite)) {
-        const QSerialPort::SerialPortError error = m_port->error();
-        m_result.problem = error == QSerialPort::DeviceNotFoundError ? Step::Port : Step::Open;
-        m_result.openProblem =
-            PortProblem::diagnose(PortList::systemLocationOf(port), error, m_port->errorString());
+    if (!m_client->open(port)) {
+        m_result.problem =
+            m_client->error() == QSerialPort::DeviceNotFoundError ? Step::Port : Step::Open;
+        m_result.openProblem = m_client->openProblem();
         QStringList usb;
         for (const PortList::Entry &entry : PortList::available()) {
             m_result.portsPresent.append(entry.name);
@@ -70,51 +61,30 @@ void PortDoctor::start(const QString &port)
     }
     checkSpeed();
     if (m_result.problem) {
-        m_port->close();
+        m_client->close();
         QTimer::singleShot(0, this, &PortDoctor::finish);
         return;
     }
-    m_request = ServoClient::readRequest();
-    m_port->clear(QSerialPort::Input);
-    m_port->readAll();
-    m_sentAt.start();
-    m_listening = true;
-    m_listen->start(kListenMs);
-    if (m_port->write(m_request) != m_request.size())
-        m_watch->fail(QSerialPort::WriteError); // closes the port and concludes
+    m_client->startRead();
 }
 
 void PortDoctor::checkSpeed()
 {
-    m_result.driverBaudRate = DriverSpeed::of(*m_port);
+    m_result.driverBaudRate = m_client->driverBaudRate();
     m_result.underWine = DriverSpeed::underWine();
     const double off = std::abs(m_result.driverBaudRate - LineSettings::kBaudRate);
     if (m_result.driverBaudRate > 0 && off > kSpeedTolerance * LineSettings::kBaudRate)
         m_result.problem = Step::Speed;
 }
 
-void PortDoctor::takeArrivals()
+void PortDoctor::conclude(const LineFinding &finding)
 {
-    const QByteArray bytes = m_port->readAll();
-    if (!bytes.isEmpty() && m_listening)
-        m_arrivals.append({m_sentAt.nsecsElapsed() / 1000, bytes});
-}
-
-void PortDoctor::conclude()
-{
-    if (!m_listening)
-        return;
-    if (m_port->isOpen())
-        takeArrivals();
-    m_listening = false;
-    m_listen->stop();
-    m_port->close();
-    m_result.finding =
-        LineFinding::of(m_request, FrameReceiver::AnswerKind::ReadAnswer, m_arrivals);
+    m_client->close();
+    m_result.finding = finding;
     using Kind = LineFinding::Kind;
-    if (m_result.finding.kind != Kind::Answered && m_result.finding.kind != Kind::Late)
+    if (finding.kind != Kind::Answered && finding.kind != Kind::Late)
         m_result.problem = Step::Answer;
-    if (m_result.finding.kind == Kind::Late) {
+    if (finding.kind == Kind::Late) {
         m_result.latencyTimerPath = latencyTimerPath(m_result.port);
         QFile timer(m_result.latencyTimerPath);
         if (!m_result.latencyTimerPath.isEmpty() && timer.open(QIODevice::ReadOnly))

@@ -4,24 +4,20 @@
 #include "doctor/linefinding.h"
 #include "port/portproblem.h"
 
-#include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QVector>
 
 #include <optional>
 
-class PortWatch;
-class QSerialPort;
-class QTimer;
+class ServoClient;
 
 // Why a servo does not answer on a port, found as a careful person at the
 // bench would look for it: the port is there, it opens, its driver runs at
 // the servo's speed, a read request gets an answer, and in good time. It
-// stops at the first step that has a problem. Driven by the event loop: it
-// never waits in a loop of its own.
+// stops at the first step that has a problem. The request is the servo
+// client's own exchange, given a second and no retries; driven by the event
+// loop, it never waits in a loop of its own.
 class PortDoctor : public QObject
 {
     Q_OBJECT
@@ -50,13 +46,13 @@ public:
         bool underWine = false;
         // Answer: what came back to the request, and when.
         LineFinding finding;
-        QString lostReason; // the port failed while listening
+        QString lostReason; // the port failed while waiting
         // With a late answer, on Linux: the USB adapter's latency timer.
         QString latencyTimerPath;
         int latencyTimerMs = -1;
     };
 
-    // How long the line is listened to after the request.
+    // How long an answer to the request is waited for.
     static constexpr int kListenMs = 1000;
     // A driver's speed within this share of the servo's is the servo's.
     static constexpr double kSpeedTolerance = 0.01;
@@ -71,18 +67,11 @@ signals:
 
 private:
     void checkSpeed();
-    void takeArrivals();
-    void conclude();
+    void conclude(const LineFinding &finding);
     void finish();
 
-    QSerialPort *m_port;
-    PortWatch *m_watch;
-    QTimer *m_listen;
-    bool m_listening = false;
+    ServoClient *m_client;
     Result m_result;
-    QByteArray m_request;
-    QElapsedTimer m_sentAt;
-    QVector<LineFinding::Arrival> m_arrivals;
 };
 
 #endif

@@ -1,6 +1,5 @@
 #include "lane/lane.h"
 
-#include "port/portlist.h"
 
 #include <QTimer>
 
@@ -34,8 +33,7 @@ bool Lane::open()
     ++m_openAttempts;
     if (m_client->isOpen() || m_client->open(m_settings.port))
         return true;
-    m_openProblem = PortProblem::diagnose(PortList::systemLocationOf(m_settings.port),
-                                          m_client->error(), m_client->errorString());
+    m_openProblem = m_client->openProblem();
     return false;
 }
 

@@ -1,6 +1,8 @@
 #include "servo/servoclient.h"
 
+#include "port/driverspeed.h"
 #include "port/linesettings.h"
+#include "port/portlist.h"
 #include "port/portwatch.h"
 #include "protocol/parameterframe.h"
 
@@ -51,6 +53,16 @@ bool ServoClient::open(const QString &port)
     return false;
 }
 
+PortProblem ServoClient::openProblem() const
+{
+    return PortProblem::diagnose(PortList::systemLocationOf(m_portName), m_error, m_errorString);
+}
+
+qint32 ServoClient::driverBaudRate() const
+{
+    return DriverSpeed::of(*m_port);
+}
+
 void ServoClient::close()
 {
     if (m_port->isOpen())
@@ -76,17 +88,18 @@ QByteArray ServoClient::writeRequest(const ParameterSet &values)
 
 void ServoClient::startRead()
 {
-    startExchange(readRequest(), AnswerKind::ReadAnswer, m_timeoutMs, m_retries);
+    startExchange(readRequest(), AnswerKind::ReadAnswer);
 }
 
 void ServoClient::startWrite(const ParameterSet &values)
 {
-    startExchange(writeRequest(values), AnswerKind::WriteAnswer, m_timeoutMs, m_retries);
+    startExchange(writeRequest(values), AnswerKind::WriteAnswer);
 }
 
-bool ServoClient::sendProbe()
+void ServoClient::sendProbe()
 {
-    return !m_exchanging && send(readRequest());
+    if (!m_exchanging)
+        send(readRequest());
 }
 
 ServoClient::Reply ServoClient::read()
@@ -99,13 +112,7 @@ ServoClient::Reply ServoClient::write(const ParameterSet &values)
     return waitFor([this, &values] { startWrite(values); });
 }
 
-ServoClient::Reply ServoClient::probe(int waitMs)
-{
-    return waitFor(
-        [this, waitMs] { startExchange(readRequest(), AnswerKind::ReadAnswer, waitMs, 0); });
-}
-
-// The one place that waits: the exchange runs on a local event loop.
+// The exchange runs on a local event loop.
 ServoClient::Reply ServoClient::waitFor(const std::function<void()> &start)
 {
     QEventLoop loop;
@@ -122,15 +129,14 @@ ServoClient::Reply ServoClient::waitFor(const std::function<void()> &start)
     return reply;
 }
 
-void ServoClient::startExchange(const QByteArray &request, AnswerKind expected, int timeoutMs,
-                                int retries)
+void ServoClient::startExchange(const QByteArray &request, AnswerKind expected)
 {
     m_exchanging = true;
     m_request = request;
     m_expected = expected;
-    m_attemptsLeft = retries + 1;
+    m_attemptsLeft = m_retries + 1;
     m_reply = Reply();
-    m_timer->setInterval(timeoutMs);
+    m_timer->setInterval(m_timeoutMs);
     attempt();
 }
 
@@ -197,7 +203,6 @@ void ServoClient::finish(Outcome outcome)
     m_timer->stop();
     m_exchanging = false;
     m_reply.outcome = outcome;
-    if (outcome == Outcome::NoAnswer)
-        m_reply.finding = LineFinding::of(m_request, m_expected, m_arrivals);
+    m_reply.finding = LineFinding::of(m_request, m_expected, m_arrivals);
     emit replied(m_reply);
 }

@@ -4,6 +4,7 @@
 #include "doctor/linefinding.h"
 #include "model/parameterset.h"
 #include "nimbaldefaults.h"
+#include "port/portproblem.h"
 #include "protocol/framereceiver.h"
 
 #include <QByteArray>
@@ -26,9 +27,9 @@ class QTimer;
 // uses.
 //
 // An exchange is driven by the event loop and its reply comes as a signal,
-// so any number of clients run side by side on one thread. read(), write()
-// and probe() wait for the reply in a local event loop: for a command
-// line that does one thing at a time. Once the port reports an error it is
+// so any number of clients run side by side on one thread. read() and
+// write() wait for the reply in a local event loop: for a command line that
+// does one thing at a time. Once the port reports an error it is
 // closed, and every exchange ends at once with PortLost: a vanished adapter
 // never leaves the client spinning.
 class ServoClient : public QObject
@@ -48,7 +49,7 @@ public:
         Outcome outcome = Outcome::NoAnswer;
         ParameterSet values;
         int attempts = 0; // requests sent
-        // NoAnswer: what the line gave back to the last attempt.
+        // What the line gave back to the last attempt, and when.
         LineFinding finding;
     };
 
@@ -60,7 +61,8 @@ public:
 
     // Opens a port by name ("ttyUSB0", "COM3") or by path ("/dev/pts/4",
     // "/dev/serial/by-id/...") with the servo's line settings. On failure
-    // the port stays closed and error()/errorString() tell why.
+    // the port stays closed and error()/errorString() tell why, and
+    // openProblem() what the system says of it.
     bool open(const QString &port);
     void close();
     bool isOpen() const;
@@ -69,6 +71,9 @@ public:
     QString portName() const { return m_portName; }
     QSerialPort::SerialPortError error() const { return m_error; }
     QString errorString() const { return m_errorString; }
+    PortProblem openProblem() const;
+    // The speed the open port's driver really runs at; 0 when it does not say.
+    qint32 driverBaudRate() const;
 
     // How long to wait for each answer, and how many times a request is
     // sent again after a timeout.
@@ -84,18 +89,15 @@ public:
     // exchange at a time.
     void startRead();
     void startWrite(const ParameterSet &values);
-    bool isExchanging() const { return m_exchanging; }
 
     // A read request that is not waited for: whatever answers come while no
     // exchange runs are told by answerSeen(). For asking again and again
-    // whether a servo is there; false when the port is lost.
-    bool sendProbe();
+    // whether a servo is there.
+    void sendProbe();
 
     // The same exchanges, waited for.
     Reply read();
     Reply write(const ParameterSet &values);
-    // One read request that waits `waitMs` and is not repeated.
-    Reply probe(int waitMs);
 
     static QByteArray readRequest();
     static QByteArray writeRequest(const ParameterSet &values);
@@ -112,7 +114,7 @@ signals:
 private:
     using AnswerKind = FrameReceiver::AnswerKind;
 
-    void startExchange(const QByteArray &request, AnswerKind expected, int timeoutMs, int retries);
+    void startExchange(const QByteArray &request, AnswerKind expected);
     bool send(const QByteArray &request);
     void attempt();
     void takeArrivedBytes();

@@ -56,9 +56,7 @@ int BatchRun::run()
     }
     for (Lane *lane : group.lanes()) {
         if (!lane->open()) {
-            m_console.message(
-                lane->port(),
-                QStringLiteral("cannot open: %1").arg(LinkText::openProblem(lane->openProblem())));
+            m_console.message(lane->port(), LinkText::cannotOpen(lane->openProblem()));
             return ExitStatus::kPortTrouble;
         }
     }
@@ -107,16 +105,7 @@ void BatchRun::watch(LaneGroup &group)
 {
     const bool several = group.lanes().size() > 1;
     for (Lane *lane : group.lanes()) {
-        const QString port = lane->port();
-        if (m_servo.verbose) {
-            QObject::connect(&lane->client(), &ServoClient::frameSent, &group,
-                             [this](const QByteArray &bytes) { m_console.trace("TX", bytes); });
-            QObject::connect(&lane->client(), &ServoClient::bytesReceived, &group,
-                             [this](const QByteArray &bytes) { m_console.trace("RX", bytes); });
-        }
-        QObject::connect(lane, &Lane::portLost, &group, [this, port](const QString &reason) {
-            m_console.message(port, QStringLiteral("port lost: %1").arg(reason));
-        });
+        ServoSession::watch(lane->client(), lane->port(), m_console, m_servo.verbose);
         QObject::connect(lane, &Lane::stateChanged, &group, [this, &group, lane](Lane::State s) {
             if (s == Lane::State::WaitingForServo)
                 m_console.message(lane->port(),

@@ -22,9 +22,6 @@ struct Invocation;
 class BatchRun
 {
 public:
-    static constexpr int kProbeIntervalMs = Lane::kProbeIntervalMs;
-    static constexpr int kGoneAfterMs = Lane::kGoneAfterMs;
-
     BatchRun(const Invocation &invocation, Console &console);
 
     int run();

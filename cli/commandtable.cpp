@@ -2,6 +2,8 @@
 
 #include "batchrun.h"
 #include "commands.h"
+#include "doctor/portdoctor.h"
+#include "lane/lanegroup.h"
 #include "parameterformat.h"
 #include "port/linesettings.h"
 
@@ -59,10 +61,12 @@ const QVector<CommandInfo> kCommands = {
          "PASS or FAIL, and on failure each field as \"name: wanted X, servo Y\". Then waits "
          "until the servo has stopped answering for %2 ms (unplug it) and starts over. SIGINT "
          "or SIGTERM ends the loop between servos and prints a summary. With --port given up "
-         "to 8 times, a loop runs on each port at once, and each result line names its port; "
+         "to %3 times, a loop runs on each port at once, and each result line names its port; "
          "an adapter that goes away is tried again every second. Exits with 0 when every "
          "servo passed and, with --count, all N were done.")
-         .arg(BatchRun::kProbeIntervalMs).arg(BatchRun::kGoneAfterMs),
+         .arg(Lane::kProbeIntervalMs)
+         .arg(Lane::kGoneAfterMs)
+         .arg(LaneGroup::kMostLanes),
      {{{"log"}, "CSV",
        "Append one row per servo to CSV: time (ISO 8601), port, number, result, the fourteen "
        "values the servo held before the write, the fourteen read back, and its label (empty "
@@ -72,14 +76,15 @@ const QVector<CommandInfo> kCommands = {
     {"doctor", "", "Say why a servo does not answer on a port.",
  QStringLiteral(
      "Looks for the usual causes of a servo that does not answer, in order, and stops at the "
-     "first problem: the port is there, it opens, its driver runs at %1 baud (within 1 %), a "
+     "first problem: the port is there, it opens, its driver runs at %1 baud (within %2 %), a "
      "read request gets an answer within a second (nothing, only the request's echo, bytes "
      "that never make a frame, frames that fail their checksum, or a frame of another kind "
      "come back otherwise), and the answer comes in good time (not held back by the "
      "adapter's latency timer). Prints one line per check: ok, or the problem and what to do "
      "about it. Exits with 0 when a servo answered, 3 for a problem of the port, 4 when no "
      "usable answer came back.")
-     .arg(LineSettings::kBaudRate),
+     .arg(LineSettings::kBaudRate)
+     .arg(PortDoctor::kSpeedTolerance * 100),
  {{{"json"}, "", "Print the checks and what was measured as one JSON object, for a support "
                  "request."}},
  Servo::Always, 0, 0, Commands::doctor},

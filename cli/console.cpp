@@ -135,5 +135,10 @@ void Console::trace(const char *direction, const QByteArray &bytes)
         QLocale::c().toString(QTime::currentTime(), QStringLiteral("HH:mm:ss.zzz"));
     write(m_err, QStringLiteral("%1 %2 %3\n")
                      .arg(time, QLatin1String(direction),
-                          QString::fromLatin1(bytes.toHex(' ').toUpper())));
+                          hex(bytes)));
+}
+
+QString Console::hex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }

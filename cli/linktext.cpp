@@ -1,5 +1,6 @@
 #include "linktext.h"
 
+#include "console.h"
 #include "parameterformat.h"
 #include "port/linesettings.h"
 
@@ -11,11 +12,6 @@ namespace {
 
 using Kind = LineFinding::Kind;
 using Step = PortDoctor::Step;
-
-QString hex(const QByteArray &bytes)
-{
-    return QString::fromLatin1(bytes.toHex(' ').toUpper());
-}
 
 QString ms(double value)
 {
@@ -46,11 +42,11 @@ QString advice(Kind kind)
     return QString();
 }
 
-QString portLine(const PortDoctor::Result &r)
+QString portText(const PortDoctor::Result &r)
 {
     if (r.problem != Step::Port)
-        return QStringLiteral("port: ok, %1").arg(r.port);
-    QString text = QStringLiteral("port: %1 is not there; ").arg(r.port);
+        return QStringLiteral("ok, %1").arg(r.port);
+    QString text = QStringLiteral("%1 is not there; ").arg(r.port);
     if (r.portsPresent.isEmpty())
         return text + QStringLiteral("the system lists no serial port: is the adapter plugged in?");
     text += QStringLiteral("the system lists %1").arg(r.portsPresent.join(QLatin1String(", ")));
@@ -59,14 +55,14 @@ QString portLine(const PortDoctor::Result &r)
     return text;
 }
 
-QString speedLine(const PortDoctor::Result &r)
+QString speedText(const PortDoctor::Result &r)
 {
     const QString set = r.driverBaudRate > 0
                             ? QStringLiteral("the driver set %1 baud").arg(r.driverBaudRate)
                             : QStringLiteral("the driver does not say which speed it set");
     if (r.problem != Step::Speed)
-        return QStringLiteral("speed: ok, %1").arg(set);
-    return QStringLiteral("speed: %1, not %2: the servo needs %2 within %3 %; %4")
+        return QStringLiteral("ok, %1").arg(set);
+    return QStringLiteral("%1, not %2: the servo needs %2 within %3 %; %4")
         .arg(set)
         .arg(LineSettings::kBaudRate)
         .arg(PortDoctor::kSpeedTolerance * 100)
@@ -96,22 +92,46 @@ QString latencyAdvice(const PortDoctor::Result &r)
 #endif
 }
 
-QString answerLine(const PortDoctor::Result &r)
+QString answerText(const PortDoctor::Result &r)
 {
     const LineFinding &f = r.finding;
     const QString wire =
         QStringLiteral("the %1 ms its bytes take on the wire").arg(ms(LineFinding::wireMs()));
     if (f.kind == Kind::Answered)
-        return QStringLiteral("answer: ok, a read answer after %1 ms (%2)")
+        return QStringLiteral("ok, a read answer after %1 ms (%2)")
             .arg(ms(f.roundTripMs), wire);
     if (f.kind == Kind::Late)
-        return QStringLiteral("answer: a read answer, but after %1 ms, %2 times %3: %4")
+        return QStringLiteral("a read answer, but after %1 ms, %2 times %3: %4")
             .arg(ms(f.roundTripMs))
             .arg(qRound(f.roundTripMs / LineFinding::wireMs()))
             .arg(wire, latencyAdvice(r));
     if (!r.lostReason.isEmpty())
-        return QStringLiteral("answer: the port was lost while listening: %1").arg(r.lostReason);
-    return QStringLiteral("answer: %1: %2").arg(LinkText::finding(f), advice(f.kind));
+        return QStringLiteral("the port was lost while listening: %1").arg(r.lostReason);
+    return QStringLiteral("%1: %2").arg(LinkText::finding(f), advice(f.kind));
+}
+
+// The doctor's checks as far as it got: each one's name, whether it passed,
+// and what it found.
+struct Check
+{
+    const char *name;
+    bool ok;
+    QString text;
+};
+
+QVector<Check> checksOf(const PortDoctor::Result &r)
+{
+    QVector<Check> checks = {{"port", r.problem != Step::Port, portText(r)}};
+    if (r.problem == Step::Port)
+        return checks;
+    if (r.problem == Step::Open)
+        return checks << Check{"open", false, LinkText::cannotOpen(r.openProblem)};
+    checks << Check{"open", true, QStringLiteral("ok")}
+           << Check{"speed", r.problem != Step::Speed, speedText(r)};
+    if (r.problem != Step::Speed)
+        checks << Check{"answer", r.finding.kind == Kind::Answered && r.lostReason.isEmpty(),
+                        answerText(r)};
+    return checks;
 }
 
 const char *findingName(Kind kind)
@@ -156,7 +176,7 @@ QString finding(const LineFinding &finding)
         return QStringLiteral("only the request's echo came back");
     case Kind::NoFrame:
         return QStringLiteral("bytes came back (%1), but never a frame")
-            .arg(hex(finding.firstBytes));
+            .arg(Console::hex(finding.firstBytes));
     case Kind::BadChecksum:
         return QStringLiteral("frames came back that failed their checksum");
     case Kind::OtherKind:
@@ -197,16 +217,16 @@ QStringList problems(const ServoSetUp::Result &result, int timeoutMs)
     return {};
 }
 
+QString cannotOpen(const PortProblem &problem)
+{
+    return QStringLiteral("cannot open: %1").arg(openProblem(problem));
+}
+
 QStringList doctorLines(const PortDoctor::Result &r)
 {
-    QStringList lines = {portLine(r)};
-    if (r.problem == Step::Port)
-        return lines;
-    if (r.problem == Step::Open)
-        return lines << QStringLiteral("open: cannot open: %1").arg(openProblem(r.openProblem));
-    lines << QStringLiteral("open: ok") << speedLine(r);
-    if (r.problem != Step::Speed)
-        lines << answerLine(r);
+    QStringList lines;
+    for (const Check &check : checksOf(r))
+        lines << QLatin1String(check.name) + QStringLiteral(": ") + check.text;
     return lines;
 }
 
@@ -214,14 +234,10 @@ QString doctorJson(const PortDoctor::Result &r, int status)
 {
     QJsonObject object{{QStringLiteral("port"), r.port}, {QStringLiteral("status"), status}};
     QJsonArray checks;
-    static const char *const names[] = {"port", "open", "speed", "answer"};
-    const QStringList lines = doctorLines(r);
-    for (int i = 0; i < lines.size(); ++i) {
-        const QString text = lines.at(i).section(QLatin1String(": "), 1);
-        checks.append(QJsonObject{{QStringLiteral("check"), QLatin1String(names[i])},
-                                  {QStringLiteral("ok"), text.startsWith(QLatin1String("ok"))},
-                                  {QStringLiteral("text"), text}});
-    }
+    for (const Check &check : checksOf(r))
+        checks.append(QJsonObject{{QStringLiteral("check"), QLatin1String(check.name)},
+                                  {QStringLiteral("ok"), check.ok},
+                                  {QStringLiteral("text"), check.text}});
     object.insert(QStringLiteral("checks"), checks);
     if (r.problem == Step::Port)
         object.insert(QStringLiteral("portsPresent"), QJsonArray::fromStringList(r.portsPresent));
@@ -233,7 +249,7 @@ QString doctorJson(const PortDoctor::Result &r, int status)
         if (r.finding.kind == Kind::Answered || r.finding.kind == Kind::Late)
             object.insert(QStringLiteral("roundTripMs"), r.finding.roundTripMs);
         if (!r.finding.firstBytes.isEmpty())
-            object.insert(QStringLiteral("firstBytes"), hex(r.finding.firstBytes));
+            object.insert(QStringLiteral("firstBytes"), Console::hex(r.finding.firstBytes));
         if (r.latencyTimerMs >= 0)
             object.insert(QStringLiteral("latencyTimerMs"), r.latencyTimerMs);
     }

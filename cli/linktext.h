@@ -16,6 +16,8 @@ namespace LinkText {
 
 // The system's reason why a port would not open, and what to do about it.
 QString openProblem(const PortProblem &problem);
+// "cannot open: " and the same.
+QString cannotOpen(const PortProblem &problem);
 
 // What came back instead of an answer, in a few words: "nothing came back",
 // "only the request's echo came back", ...

@@ -5,33 +5,56 @@
 #include "linktext.h"
 #include "parameterformat.h"
 
-#include "port/portlist.h"
 #include <QEventLoop>
+
+namespace {
+
+int statusOf(const ServoSetUp::Result &result)
+{
+    using Outcome = ServoSetUp::Result::Outcome;
+    switch (result.outcome) {
+    case Outcome::Passed:
+        return ExitStatus::kSuccess;
+    case Outcome::Mismatch:
+        return ExitStatus::kDifferent;
+    case Outcome::NoAnswer:
+        return ExitStatus::kNoAnswer;
+    case Outcome::PortLost:
+        break;
+    }
+    return ExitStatus::kPortTrouble;
+}
+
+} // namespace
 
 ServoSession::ServoSession(const Options &options, Console &console)
     : m_console(console), m_port(options.port)
 {
     m_client.setTimeout(options.timeoutMs);
     m_client.setRetries(options.retries);
-    if (options.verbose) {
-        QObject::connect(&m_client, &ServoClient::frameSent, &m_client,
+    watch(m_client, m_port, console, options.verbose);
+}
+
+void ServoSession::watch(ServoClient &client, const QString &port, Console &console,
+                         bool verbose)
+{
+    if (verbose) {
+        QObject::connect(&client, &ServoClient::frameSent, &client,
                          [&console](const QByteArray &bytes) { console.trace("TX", bytes); });
-        QObject::connect(&m_client, &ServoClient::bytesReceived, &m_client,
+        QObject::connect(&client, &ServoClient::bytesReceived, &client,
                          [&console](const QByteArray &bytes) { console.trace("RX", bytes); });
     }
-    QObject::connect(&m_client, &ServoClient::portLost, &m_client, [this](const QString &reason) {
-        m_console.message(m_port, QStringLiteral("port lost: %1").arg(reason));
-    });
+    QObject::connect(&client, &ServoClient::portLost, &client,
+                     [&console, port](const QString &reason) {
+                         console.message(port, QStringLiteral("port lost: %1").arg(reason));
+                     });
 }
 
 int ServoSession::open()
 {
     if (m_client.open(m_port))
         return ExitStatus::kSuccess;
-    const PortProblem problem = PortProblem::diagnose(PortList::systemLocationOf(m_port),
-                                                      m_client.error(), m_client.errorString());
-    m_console.message(m_port,
-                      QStringLiteral("cannot open: %1").arg(LinkText::openProblem(problem)));
+    m_console.message(m_port, LinkText::cannotOpen(m_client.openProblem()));
     return ExitStatus::kPortTrouble;
 }
 
@@ -61,7 +84,6 @@ ServoSetUp::Result ServoSession::writeAndVerify(const ParameterSet &values, bool
 {
     ServoSetUp setUp(&m_client);
     ServoSetUp::Result result;
-    result.port = m_port;
     result.wanted = values;
     QEventLoop loop;
     QObject::connect(&setUp, &ServoSetUp::finished, &loop, [&](const ServoSetUp::Result &done) {
@@ -72,22 +94,6 @@ ServoSetUp::Result ServoSession::writeAndVerify(const ParameterSet &values, bool
     if (setUp.isRunning())
         loop.exec();
     return result;
-}
-
-int ServoSession::statusOf(const ServoSetUp::Result &result)
-{
-    using Outcome = ServoSetUp::Result::Outcome;
-    switch (result.outcome) {
-    case Outcome::Passed:
-        return ExitStatus::kSuccess;
-    case Outcome::Mismatch:
-        return ExitStatus::kDifferent;
-    case Outcome::NoAnswer:
-        return ExitStatus::kNoAnswer;
-    case Outcome::PortLost:
-        break;
-    }
-    return ExitStatus::kPortTrouble;
 }
 
 int ServoSession::report(const ServoSetUp::Result &result)

@@ -29,6 +29,10 @@ public:
 
     ServoSession(const Options &options, Console &console);
 
+    // What a command says of a client on `port`: with `verbose`, each frame
+    // sent and each arrival; always, a lost port.
+    static void watch(ServoClient &client, const QString &port, Console &console, bool verbose);
+
     // Each returns an exit status: 0, or 3 (port) and 4 (no answer) after
     // saying so.
     int open();
@@ -38,13 +42,11 @@ public:
     // Writes `values` and, with `verify`, reads them back and compares, as
     // the production loop does; says nothing.
     ServoSetUp::Result writeAndVerify(const ParameterSet &values, bool verify);
-    // The exit status of a set-up: 0 passed, 1 differs, 3 port lost, 4 no answer.
-    static int statusOf(const ServoSetUp::Result &result);
-    // Its exit status, after printing the differences on standard output or
+    // The exit status of a set-up (0 passed, 1 differs, 3 port lost, 4 no
+    // answer), after printing the differences on standard output or
     // saying what failed.
     int report(const ServoSetUp::Result &result);
 
-    ServoClient &client() { return m_client; }
     QString port() const { return m_port; }
 
 private:

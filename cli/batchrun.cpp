@@ -7,10 +7,8 @@
 #include "lane/lanegroup.h"
 #include "linktext.h"
 #include "parameterformat.h"
-#include "port/portlist.h"
 
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QLocale>
 #include <QTime>
 #include <QTimer>
@@ -28,13 +26,6 @@ extern "C" void requestStop(int)
 
 // How often a stop asked for by a signal is looked for.
 constexpr int kStopPollMs = 100;
-
-QString portKey(const QString &port)
-{
-    const QString location = PortList::systemLocationOf(port);
-    const QString canonical = QFileInfo(location).canonicalFilePath();
-    return canonical.isEmpty() ? location : canonical;
-}
 
 } // namespace
 
@@ -74,14 +65,12 @@ std::optional<ParameterSet> BatchRun::checkedInput()
     const std::optional<ParameterSet> wanted = ParameterFormat::loadFile(m_file, m_console);
     if (!wanted)
         return std::nullopt;
-    QStringList seen;
-    for (const QString &port : m_servo.ports) {
-        if (seen.contains(portKey(port))) {
-            CommandLine::usageError(m_console, QStringLiteral("batch"),
-                                    QStringLiteral("--port %1 is given twice").arg(port));
-            return std::nullopt;
-        }
-        seen.append(portKey(port));
+    const int repeated = LaneGroup::firstRepeatedPort(m_servo.ports);
+    if (repeated >= 0) {
+        CommandLine::usageError(
+            m_console, QStringLiteral("batch"),
+            QStringLiteral("--port %1 is given twice").arg(m_servo.ports.at(repeated)));
+        return std::nullopt;
     }
     if (m_servo.ports.size() > LaneGroup::kMostLanes) {
         CommandLine::usageError(m_console, QStringLiteral("batch"),

@@ -18,10 +18,9 @@ namespace {
 QString latencyTimerPath(const QString &port)
 {
 #ifdef Q_OS_LINUX
-    const QString device = QFileInfo(PortList::systemLocationOf(port)).canonicalFilePath();
     const QString path = QStringLiteral("/sys/bus/usb-serial/devices/%1/latency_timer")
-                             .arg(QFileInfo(device).fileName());
-    return !device.isEmpty() && QFileInfo::exists(path) ? path : QString();
+                             .arg(QFileInfo(PortList::deviceOf(port)).fileName());
+    return QFileInfo::exists(path) ? path : QString();
 #else
     Q_UNUSED(port);
     return QString();

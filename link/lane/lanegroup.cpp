@@ -1,5 +1,7 @@
 #include "lane/lanegroup.h"
 
+#include "port/portlist.h"
+
 LaneGroup::LaneGroup(const Settings &settings, QObject *parent)
     : QObject(parent), m_settings(settings)
 {
@@ -23,6 +25,18 @@ LaneGroup::LaneGroup(const Settings &settings, QObject *parent)
         });
         m_lanes.append(lane);
     }
+}
+
+int LaneGroup::firstRepeatedPort(const QStringList &ports)
+{
+    QStringList devices;
+    for (const QString &port : ports) {
+        const QString device = PortList::deviceOf(port);
+        if (devices.contains(device))
+            return int(devices.size());
+        devices.append(device);
+    }
+    return -1;
 }
 
 bool LaneGroup::openLog(const QString &path, QString *reason)

@@ -32,6 +32,10 @@ public:
 
     explicit LaneGroup(const Settings &settings, QObject *parent = nullptr);
 
+    // The first of `ports` that names the same device as one before it
+    // (two lanes cannot share an adapter); -1 when none does.
+    static int firstRepeatedPort(const QStringList &ports);
+
     // The audit log the servos go to; false with the system's reason when
     // it does not open. Without one, nothing is logged.
     bool openLog(const QString &path, QString *reason);

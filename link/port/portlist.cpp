@@ -39,6 +39,17 @@ QString PortList::byIdPathFor(const QString &systemLocation, const QString &byId
     return QString();
 }
 
+QString PortList::deviceOf(const QString &port)
+{
+    const QString location = systemLocationOf(port);
+#ifdef Q_OS_WIN
+    return location.toUpper();
+#else
+    const QString canonical = QFileInfo(location).canonicalFilePath();
+    return canonical.isEmpty() ? location : canonical;
+#endif
+}
+
 QString PortList::systemLocationOf(const QString &port)
 {
 #ifdef Q_OS_WIN

@@ -38,6 +38,10 @@ public:
     // stays as it is, a bare name is looked for where the system keeps its
     // devices.
     static QString systemLocationOf(const QString &port);
+
+    // The device a port names, the same for every name of it: a link in
+    // /dev/serial/by-id/ and the tty it points to, "COM5" and "com5".
+    static QString deviceOf(const QString &port);
 };
 
 #endif

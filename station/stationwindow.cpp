@@ -247,7 +247,7 @@ void StationWindow::setPorts(const QStringList &ports)
         return;
     while (!m_tiles.isEmpty())
         removeLane(m_tiles.constLast());
-    for (const QString &port : ports.mid(0, LaneGroup::kMostLanes))
+    for (const QString &port : ports)
         addLane(port);
 }
 
@@ -314,17 +314,22 @@ void StationWindow::addChosenPort()
     const int index = m_portChoice->findText(m_portChoice->currentText());
     const QString port = index >= 0 ? m_portChoice->itemData(index).toString()
                                     : m_portChoice->currentText().trimmed();
-    if (port.isEmpty() || ports().contains(port))
-        return say(port.isEmpty() ? tr("Choose or type a port first.")
-                                  : tr("%1 has a lane already.").arg(port));
-    addLane(port);
-    saveSettings();
+    if (port.isEmpty())
+        return say(tr("Choose or type a port first."));
+    if (addLane(port))
+        saveSettings();
 }
 
-void StationWindow::addLane(const QString &port)
+bool StationWindow::addLane(const QString &port)
 {
-    if (m_tiles.size() >= LaneGroup::kMostLanes)
-        return say(tr("A station has %1 lanes at most.").arg(LaneGroup::kMostLanes));
+    if (m_tiles.size() >= LaneGroup::kMostLanes) {
+        say(tr("A station has %1 lanes at most.").arg(LaneGroup::kMostLanes));
+        return false;
+    }
+    if (LaneGroup::firstRepeatedPort(ports() << port) >= 0) {
+        say(tr("%1 has a lane already.").arg(port));
+        return false;
+    }
     auto *tile = new LaneTile(port, this);
     connect(tile, &LaneTile::removeClicked, this, [this, tile] {
         removeLane(tile);
@@ -334,6 +339,7 @@ void StationWindow::addLane(const QString &port)
     m_tileGrid->addWidget(tile, i / kTilesPerRow, i % kTilesPerRow);
     m_tiles.append(tile);
     updateControls();
+    return true;
 }
 
 void StationWindow::removeLane(LaneTile *tile)
@@ -512,13 +518,15 @@ void StationWindow::closeEvent(QCloseEvent *event)
 void StationWindow::restoreSettings()
 {
     QSettings stored = settings();
-    const QString file = stored.value(QStringLiteral("file")).toString();
-    setParameterFile(file);
-    setPorts(stored.value(QStringLiteral("ports")).toStringList());
-    setLogPath(stored.value(QStringLiteral("log")).toString());
-    m_askForLabels->setChecked(stored.value(QStringLiteral("labels"), false).toBool());
     if (!restoreGeometry(stored.value(QStringLiteral("geometry")).toByteArray()))
         resize(1100, 720); // room for two rows of four tiles
+    setParameterFile(stored.value(QStringLiteral("file")).toString());
+    setPorts(stored.value(QStringLiteral("ports")).toStringList());
+    setLogPath(stored.value(QStringLiteral("log")).toString());
+    // Ticking the box saves the settings, which must not be saved half
+    // restored.
+    const QSignalBlocker quiet(m_askForLabels);
+    m_askForLabels->setChecked(stored.value(QStringLiteral("labels"), false).toBool());
 }
 
 void StationWindow::saveSettings() const

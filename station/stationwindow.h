@@ -69,7 +69,9 @@ private:
     void chooseFile();
     void chooseLog();
     void addChosenPort();
-    void addLane(const QString &port);
+    // false, after saying why, when the station has every lane it may, or
+    // one on the same device.
+    bool addLane(const QString &port);
     void removeLane(LaneTile *tile);
     void refreshPortChoices();
     void updateControls();

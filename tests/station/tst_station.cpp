@@ -55,6 +55,7 @@ private slots:
     void labelsAreLoggedAndARepeatedOneRefused();
     void closingWhileSettingUpFinishesTheServoFirst();
     void optionsStartItAndSigtermEndsIt();
+    void keptSettingsComeBackWhole();
     void chineseUnderAChineseLocale();
 
 private:
@@ -230,6 +231,26 @@ void TestStation::optionsStartItAndSigtermEndsIt()
     QSettings kept(QStringLiteral("Nimbal"), QStringLiteral("Nimbal Station"));
     QCOMPARE(kept.value(QStringLiteral("ports")).toStringList(), QStringList{servo.slavePath()});
     QCOMPARE(kept.value(QStringLiteral("log")).toString(), log);
+}
+
+// The window's size comes back with labels asked for, and a lane kept for a
+// port that another lane's port names too is not made twice.
+void TestStation::keptSettingsComeBackWhole()
+{
+    const QString port = m_dir.filePath(QStringLiteral("ttyNIMBAL"));
+    const QString otherName = m_dir.filePath(QStringLiteral("by-id-link"));
+    QVERIFY(QFile(port).open(QIODevice::WriteOnly) && QFile::link(port, otherName));
+    {
+        StationWindow earlier;
+        earlier.resize(700, 500);
+        earlier.setAskForLabels(true);
+        earlier.close();
+    }
+    QSettings(QStringLiteral("Nimbal"), QStringLiteral("Nimbal Station"))
+        .setValue(QStringLiteral("ports"), QStringList{port, otherName});
+    StationWindow window;
+    QCOMPARE(window.size(), QSize(700, 500));
+    QCOMPARE(window.ports(), QStringList{port});
 }
 
 void TestStation::chineseUnderAChineseLocale()

@@ -79,8 +79,11 @@ void LaneTile::showState(Lane::State state, const QString &detail)
     m_label->hide();
     switch (state) {
     case Lane::State::Stopped:
+        // The last verdict stays; an adapter gone does not.
         m_headline->setText(tr("Stopped"));
-        break;
+        if (property("verdict") == QLatin1String("gone"))
+            setVerdict("none");
+        return;
     case Lane::State::AdapterGone:
         setVerdict("gone");
         m_headline->setText(tr("Adapter gone — plug it back in"));
@@ -108,14 +111,11 @@ void LaneTile::showState(Lane::State state, const QString &detail)
                               : m_detail->text() + QLatin1Char('\n') + tr("Unplug the servo"));
         return;
     }
-    if (!m_verdictShown)
-        setVerdict("none");
 }
 
 void LaneTile::showResult(bool passed, const QString &label, const QString &reasons)
 {
     setVerdict(passed ? "pass" : "fail");
-    m_verdictShown = true;
     m_headline->setText(passed ? tr("✔ PASS") : tr("✘ FAIL"));
     m_last = tr("The last servo: %1").arg(m_headline->text());
     QString detail = label.isEmpty() ? QString() : tr("Label %1").arg(label);
@@ -148,15 +148,8 @@ void LaneTile::setRemovable(bool removable)
     m_remove->setEnabled(removable);
 }
 
-QString LaneTile::headline() const
-{
-    return m_headline->text();
-}
-
 void LaneTile::setVerdict(const char *verdict)
 {
-    if (qstrcmp(verdict, "none") == 0)
-        m_verdictShown = false;
     setProperty("verdict", QLatin1String(verdict));
     // The labels' colours follow the tile's property: polish them anew.
     style()->unpolish(this);

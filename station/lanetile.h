@@ -34,9 +34,6 @@ public:
     void refuseLabel(const QString &why);
     void setRemovable(bool removable);
 
-    // The big line as it stands, for those who read it without a screen.
-    QString headline() const;
-
 signals:
     void labelEntered(const QString &label);
     void removeClicked();
@@ -50,7 +47,6 @@ private:
     QLabel *m_counts;
     QLineEdit *m_label;
     QPushButton *m_remove;
-    bool m_verdictShown = false;
     QString m_last; // the last servo's verdict, while the next is awaited
 };
 

@@ -46,9 +46,13 @@ QString problemText(const ParameterFile::LineProblem &problem)
     if (problem.kind == Kind::Empty)
         return StationWindow::tr("The file is empty.");
     if (problem.kind == Kind::FieldCount)
-        return StationWindow::tr("It has %1 fields, not 14.").arg(problem.fieldCount);
+        return StationWindow::tr("It has %n field(s), not %1.", nullptr, problem.fieldCount)
+            .arg(kParameterCount);
     const ParameterInfo &param = kParameters[std::size_t(problem.position - 1)];
-    const QString value = problem.value.left(24);
+    constexpr int kShown = 24; // of a long value, enough to know it again
+    const QString value = problem.value.size() > kShown
+                              ? problem.value.left(kShown) + QStringLiteral("…")
+                              : problem.value;
     if (problem.kind == Kind::NotDecimal)
         return StationWindow::tr("Field %1 (%2) is \"%3\", not a whole number.")
             .arg(problem.position)
@@ -474,8 +478,6 @@ void StationWindow::finished()
 {
     // The group is the sender: it goes once its signal is done.
     m_group.release()->deleteLater();
-    for (LaneTile *tile : std::as_const(m_tiles))
-        tile->showState(Lane::State::Stopped);
     updateControls();
     // Queued: the lanes may have stopped within the close that asked them to.
     if (m_closeWhenStopped)

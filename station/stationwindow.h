@@ -43,14 +43,12 @@ public:
     // refused, with the reason shown, and no file is set then: Start waits
     // for a valid one.
     bool setParameterFile(const QString &path);
-    QString parameterFile() const { return m_file; }
     bool hasValidFile() const { return m_wanted.has_value(); }
 
     // Lanes, while stopped.
     void setPorts(const QStringList &ports);
     QStringList ports() const;
     void setLogPath(const QString &path);
-    QString logPath() const { return m_logPath; }
     void setAskForLabels(bool ask);
 
     // Starts every lane; false, with the reason shown, when the file, the

@@ -105,9 +105,11 @@
         <source>The file is empty.</source>
         <translation>文件是空的。</translation>
     </message>
-    <message>
-        <source>It has %1 fields, not 14.</source>
-        <translation>它有 %1 个字段，而不是 14 个。</translation>
+    <message numerus="yes">
+        <source>It has %n field(s), not %1.</source>
+        <translation>
+            <numerusform>它有 %n 个字段，而不是 %1 个。</numerusform>
+        </translation>
     </message>
     <message>
         <source>Field %1 (%2) is &quot;%3&quot;, not a whole number.</source>

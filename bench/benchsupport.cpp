@@ -1,8 +1,7 @@
 #include "benchsupport.h"
 
+#include "doctor/linefinding.h"
 #include "files/filesaver.h"
-#include "port/linesettings.h"
-#include "protocol/parameterframe.h"
 #include "pseudoterminal.h"
 #include "servosimulator.h"
 #include "windowtest.h"
@@ -76,8 +75,8 @@ void ServoThread::plug(int index, bool in)
 
 double frameOnLineMs()
 {
-    constexpr int kBitsPerByte = 1 + 8 + 2;
-    return 1000.0 * ParameterFrame::kLength * kBitsPerByte / LineSettings::kBaudRate;
+    // A request and its answer, the same length each.
+    return LineFinding::wireMs() / 2;
 }
 
 void useOffscreenPlatformByDefault()

@@ -8,14 +8,13 @@
 // usage: nimbal-bench-station [SECONDS_PER_PHASE]   (default 8)
 
 #include "benchsupport.h"
+#include "lane/lanegroup.h"
 #include "stationwindow.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFrame>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -24,7 +23,7 @@
 
 namespace {
 
-constexpr int kLanes = 8;
+constexpr int kLanes = LaneGroup::kMostLanes;
 
 // Runs the event loop for `seconds`, with `eachTick` every 50 ms; the
 // window thread's CPU milliseconds.
@@ -75,14 +74,10 @@ int main(int argc, char *argv[])
 
     const QList<QFrame *> tiles = window.findChildren<QFrame *>(QStringLiteral("lane"));
     const double busyMs = cpuMsFor(seconds, [&] {
+        // A verdict shown: the servo is unplugged; none: one is plugged in.
         for (int i = 0; i < tiles.size(); ++i) {
             const QString verdict = tiles.at(i)->property("verdict").toString();
-            const QString headline =
-                tiles.at(i)->findChild<QLabel *>(QStringLiteral("headline"))->text();
-            if (headline == StationWindow::tr("Plug in a servo"))
-                servos.plug(i, true);
-            else if (verdict == QLatin1String("pass") || verdict == QLatin1String("fail"))
-                servos.plug(i, false);
+            servos.plug(i, verdict != QLatin1String("pass") && verdict != QLatin1String("fail"));
         }
     });
     QFile log(config.filePath(QStringLiteral("servos.csv")));

@@ -18,24 +18,6 @@ namespace {
 
 using Kind = ParameterFile::LineProblem::Kind;
 
-// The fields between the commas, an empty one included wherever two commas
-// (or a comma and an end) meet.
-QStringList fieldsOf(const QString &line)
-{
-    QStringList fields;
-    QString field;
-    for (QChar c : line) {
-        if (c == QLatin1Char(',')) {
-            fields.append(field);
-            field.clear();
-        } else {
-            field.append(c);
-        }
-    }
-    fields.append(field);
-    return fields;
-}
-
 // The field's number when it is "-" or nothing, then one or more ASCII
 // digits, and nothing else; a number beyond any range is saturated so that
 // it stays out of range without overflowing.
@@ -74,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(problem.fieldCount == 0);
         return 0;
     }
-    const QStringList fields = fieldsOf(line);
+    const QStringList fields = line.split(QLatin1Char(','));
     if (fields.size() != int(kParameterCount)) {
         FUZZ_CHECK(!parsed);
         FUZZ_CHECK(problem.kind == Kind::FieldCount);

@@ -9,9 +9,9 @@
 #include "app/applicationsetup.h"
 #include "app/widget.h"
 #include "serial/mycombobox.h"
+#include "waitfor.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSerialPort>
@@ -19,20 +19,6 @@
 #include <QTimer>
 
 #include <cstdio>
-
-namespace {
-
-// Runs the event loop until `done` holds or `timeoutMs` passes.
-bool waitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < timeoutMs)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {

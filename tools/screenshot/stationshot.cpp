@@ -6,13 +6,12 @@
 //   (run under a display, e.g. Xvfb; the servos are on the PORTs)
 
 #include "stationwindow.h"
+#include "waitfor.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QLocale>
 #include <QPixmap>
-#include <QRegularExpression>
 
 #include <cstdio>
 
@@ -53,17 +52,10 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "the station did not start\n");
         return 1;
     }
-    QElapsedTimer timer;
-    timer.start();
-    while (!everyLaneTold(window) && timer.elapsed() < 15000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    const bool told = waitFor([&window] { return everyLaneTold(window); }, 15000);
     // Let the tiles' new looks be painted.
-    for (QElapsedTimer settle; !settle.isValid() || settle.elapsed() < 300;) {
-        if (!settle.isValid())
-            settle.start();
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    if (!everyLaneTold(window)) {
+    waitFor([] { return false; }, 300);
+    if (!told) {
         std::fprintf(stderr, "not every lane told a verdict\n");
         return 1;
     }
@@ -71,8 +63,7 @@ int main(int argc, char *argv[])
     // Written once the lanes have closed their ports: under Wine, writing a
     // file while two COM ports on pseudo-terminals are open never ends.
     window.stop();
-    while (window.isRunning())
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    waitFor([&window] { return !window.isRunning(); }, 15000);
     if (!picture.save(QString::fromLocal8Bit(argv[1]))) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;

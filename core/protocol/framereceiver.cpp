@@ -28,7 +28,7 @@ void appendBytes(QString &buffer, const QByteArray &bytes)
     buffer += QString::fromLatin1(bytes.toHex().toUpper());
 }
 
-QVector<Frame> takeFrames(QString &buffer)
+QVector<Frame> takeFrames(QString &buffer, int *badChecksums)
 {
     using namespace ParameterFrame;
     constexpr int checksumPos = 2 * kChecksumOffset;
@@ -45,6 +45,8 @@ QVector<Frame> takeFrames(QString &buffer)
         // A false header costs one byte only: a real frame may start inside it.
         const uint sum = checksumAt(buffer, pos + 2) & 0xFF;
         if (sum != pairAt(buffer, pos + checksumPos)) {
+            if (badChecksums)
+                ++*badChecksums;
             pos += 2;
             continue;
         }

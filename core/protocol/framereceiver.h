@@ -39,8 +39,9 @@ void appendBytes(QString &buffer, const QByteArray &bytes);
 
 // Takes every whole frame out of `buffer` and returns those whose checksum
 // holds, in order of arrival: requests and answers alike. The search is the
-// one described below for takeAnswers.
-QVector<Frame> takeFrames(QString &buffer);
+// one described below for takeAnswers. With `badChecksums`, adds to it the
+// header-and-trailer pairs passed over for a checksum that fails.
+QVector<Frame> takeFrames(QString &buffer, int *badChecksums = nullptr);
 
 // Takes every whole frame out of `buffer` and returns the valid answers in
 // order of arrival. A candidate is a "55" pair with "AA" nineteen bytes

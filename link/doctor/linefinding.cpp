@@ -3,23 +3,6 @@
 #include "port/linesettings.h"
 #include "protocol/parameterframe.h"
 
-namespace {
-
-// Whether `text` (received bytes as hex) holds a header and a trailer 19
-// bytes apart whose checksum fails.
-bool holdsBadChecksum(const QString &text)
-{
-    using namespace ParameterFrame;
-    for (int pos = 0; pos + kTextLength <= text.size(); pos += 2) {
-        if (pairAt(text, pos) == kHeader && pairAt(text, pos + kTextLength - 2) == kTrailer &&
-            (checksumAt(text, pos + 2) & 0xFF) != pairAt(text, pos + 2 * kChecksumOffset))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 LineFinding LineFinding::of(const QByteArray &request, FrameReceiver::AnswerKind expected,
                             const QVector<Arrival> &arrivals)
 {
@@ -27,11 +10,12 @@ LineFinding LineFinding::of(const QByteArray &request, FrameReceiver::AnswerKind
     QString buffer;
     QByteArray all;
     bool otherFrame = false;
+    int badChecksums = 0;
     // Arrival by arrival, as a client waiting for the answer takes them.
     for (const Arrival &arrival : arrivals) {
         all += arrival.bytes;
         FrameReceiver::appendBytes(buffer, arrival.bytes);
-        const QVector<FrameReceiver::Frame> frames = FrameReceiver::takeFrames(buffer);
+        const QVector<FrameReceiver::Frame> frames = FrameReceiver::takeFrames(buffer, &badChecksums);
         for (const FrameReceiver::Frame &frame : frames) {
             if (FrameReceiver::answerKind(frame.flags) == expected) {
                 finding.roundTripMs = double(arrival.afterUs) / 1000.0;
@@ -46,7 +30,7 @@ LineFinding LineFinding::of(const QByteArray &request, FrameReceiver::AnswerKind
     rest.replace(request, QByteArray());
     if (otherFrame)
         finding.kind = Kind::OtherKind;
-    else if (holdsBadChecksum(QString::fromLatin1(all.toHex())))
+    else if (badChecksums > 0)
         finding.kind = Kind::BadChecksum;
     else if (all.isEmpty())
         finding.kind = Kind::Nothing;

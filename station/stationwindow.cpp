@@ -171,6 +171,7 @@ QWidget *StationWindow::buildLaneControls()
     m_portChoice->setEditable(true);
     m_portChoice->setAccessibleName(tr("Port of a new lane"));
     m_portChoice->setMinimumContentsLength(36);
+    m_portChoice->installEventFilter(this);
     m_addLane->setAccessibleName(tr("Add a lane on this port"));
     connect(m_addLane, &QPushButton::clicked, this, &StationWindow::addChosenPort);
     layout->addWidget(caption);
@@ -308,7 +309,9 @@ void StationWindow::refreshPortChoices()
             text += QStringLiteral(" (%1:%2)")
                         .arg(entry.vendorId, 4, 16, QLatin1Char('0'))
                         .arg(entry.productId, 4, 16, QLatin1Char('0'));
-        m_portChoice->addItem(text, entry.name);
+        // A by-id link names the same adapter after it is plugged in
+        // again, where a tty's number may change.
+        m_portChoice->addItem(text, entry.byIdPath.isEmpty() ? entry.name : entry.byIdPath);
     }
     m_portChoice->setEditText(typed);
 }
@@ -501,6 +504,14 @@ void StationWindow::updateControls()
 void StationWindow::say(const QString &message)
 {
     m_message->setText(message);
+}
+
+bool StationWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_portChoice &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress))
+        refreshPortChoices();
+    return QWidget::eventFilter(watched, event);
 }
 
 void StationWindow::closeEvent(QCloseEvent *event)

@@ -59,6 +59,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // The port list is read again whenever it is about to be used, so an
+    // adapter plugged in since is in it.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *buildFileArea();

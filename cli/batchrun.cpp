@@ -5,29 +5,13 @@
 #include "console.h"
 #include "exitstatus.h"
 #include "lane/lanegroup.h"
+#include "lane/terminationwatch.h"
 #include "linktext.h"
 #include "parameterformat.h"
 
 #include <QEventLoop>
 #include <QLocale>
 #include <QTime>
-#include <QTimer>
-
-#include <csignal>
-
-namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-extern "C" void requestStop(int)
-{
-    stopRequested = 1;
-}
-
-// How often a stop asked for by a signal is looked for.
-constexpr int kStopPollMs = 100;
-
-} // namespace
 
 BatchRun::BatchRun(const Invocation &invocation, Console &console)
     : m_console(console), m_servo(invocation.servo), m_file(invocation.arguments.constFirst()),
@@ -139,21 +123,11 @@ void BatchRun::waitUntilFinished(LaneGroup &group)
 {
     QEventLoop loop;
     QObject::connect(&group, &LaneGroup::finished, &loop, &QEventLoop::quit);
-    // The signal handler only sets a flag; the event loop looks at it.
-    stopRequested = 0;
-    std::signal(SIGINT, requestStop);
-    std::signal(SIGTERM, requestStop);
-    QTimer stopWatch;
-    QObject::connect(&stopWatch, &QTimer::timeout, &group, [&group] {
-        if (stopRequested)
-            group.stop();
-    });
-    stopWatch.start(kStopPollMs);
+    const TerminationWatch termination;
+    QObject::connect(&termination, &TerminationWatch::requested, &group, &LaneGroup::stop);
     group.start();
     if (group.isRunning())
         loop.exec();
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
 }
 
 int BatchRun::status(const LaneGroup &group) const

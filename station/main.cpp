@@ -5,49 +5,11 @@
 #include "stationoptions.h"
 #include "stationwindow.h"
 
+#include "lane/terminationwatch.h"
+
 #include <QApplication>
 #include <QLocale>
 #include <QTextStream>
-
-#ifdef Q_OS_UNIX
-#include <QSocketNotifier>
-
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-
-int terminationPipe[2] = {-1, -1};
-
-void onTermination(int)
-{
-    const char c = 1;
-    [[maybe_unused]] const ssize_t n = ::write(terminationPipe[1], &c, 1);
-}
-
-// SIGTERM and SIGINT close the window, as its close button does: a servo
-// being set up is finished first.
-void closeOnTermination(QWidget *window)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, terminationPipe) != 0)
-        return;
-    auto *notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, window);
-    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
-        char c = 0;
-        [[maybe_unused]] const ssize_t n = ::read(terminationPipe[0], &c, 1);
-        window->close();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onTermination;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-}
-
-} // namespace
-#endif
 
 int main(int argc, char *argv[])
 {
@@ -76,9 +38,10 @@ int main(int argc, char *argv[])
         window.setPorts(options->ports);
     if (!options->log.isEmpty())
         window.setLogPath(options->log);
-#ifdef Q_OS_UNIX
-    closeOnTermination(&window);
-#endif
+    // SIGTERM and SIGINT close the window, as its close button does: a
+    // servo being set up is finished first.
+    const TerminationWatch termination;
+    QObject::connect(&termination, &TerminationWatch::requested, &window, &QWidget::close);
     window.show();
     if (options->start)
         window.start();

@@ -10,9 +10,9 @@
 #include "linktext.h"
 #include "parameterformat.h"
 #include "port/portlist.h"
+#include "servo/waituntil.h"
 #include "servosession.h"
 
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -199,14 +199,8 @@ int Commands::batch(const Invocation &invocation, Console &console)
 int Commands::doctor(const Invocation &invocation, Console &console)
 {
     PortDoctor doctor;
-    PortDoctor::Result result;
-    QEventLoop loop;
-    QObject::connect(&doctor, &PortDoctor::finished, &loop, [&](const PortDoctor::Result &r) {
-        result = r;
-        loop.quit();
-    });
-    doctor.start(invocation.servo.port);
-    loop.exec();
+    const PortDoctor::Result result = waitUntil<PortDoctor::Result>(
+        &doctor, &PortDoctor::finished, [&] { doctor.start(invocation.servo.port); });
     using Step = PortDoctor::Step;
     const int status = !result.problem                  ? ExitStatus::kSuccess
                        : result.problem == Step::Answer ? ExitStatus::kNoAnswer

@@ -5,7 +5,7 @@
 #include "linktext.h"
 #include "parameterformat.h"
 
-#include <QEventLoop>
+#include "servo/waituntil.h"
 
 namespace {
 
@@ -83,17 +83,10 @@ int ServoSession::openAndRead(ParameterSet *values)
 ServoSetUp::Result ServoSession::writeAndVerify(const ParameterSet &values, bool verify)
 {
     ServoSetUp setUp(&m_client);
-    ServoSetUp::Result result;
-    result.wanted = values;
-    QEventLoop loop;
-    QObject::connect(&setUp, &ServoSetUp::finished, &loop, [&](const ServoSetUp::Result &done) {
-        result = done;
-        loop.quit();
-    });
-    setUp.start(result, verify);
-    if (setUp.isRunning())
-        loop.exec();
-    return result;
+    ServoSetUp::Result wanted;
+    wanted.wanted = values;
+    return waitUntil<ServoSetUp::Result>(&setUp, &ServoSetUp::finished,
+                                         [&] { setUp.start(wanted, verify); });
 }
 
 int ServoSession::report(const ServoSetUp::Result &result)

@@ -6,7 +6,8 @@
 #include "port/portwatch.h"
 #include "protocol/parameterframe.h"
 
-#include <QEventLoop>
+#include "servo/waituntil.h"
+
 #include <QTimer>
 
 ServoClient::ServoClient(QObject *parent)
@@ -104,29 +105,12 @@ void ServoClient::sendProbe()
 
 ServoClient::Reply ServoClient::read()
 {
-    return waitFor([this] { startRead(); });
+    return waitUntil<Reply>(this, &ServoClient::replied, [this] { startRead(); });
 }
 
 ServoClient::Reply ServoClient::write(const ParameterSet &values)
 {
-    return waitFor([this, &values] { startWrite(values); });
-}
-
-// The exchange runs on a local event loop.
-ServoClient::Reply ServoClient::waitFor(const std::function<void()> &start)
-{
-    QEventLoop loop;
-    Reply reply;
-    const QMetaObject::Connection done =
-        connect(this, &ServoClient::replied, &loop, [&](const Reply &r) {
-            reply = r;
-            loop.quit();
-        });
-    start();
-    if (m_exchanging)
-        loop.exec();
-    disconnect(done);
-    return reply;
+    return waitUntil<Reply>(this, &ServoClient::replied, [this, &values] { startWrite(values); });
 }
 
 void ServoClient::startExchange(const QByteArray &request, AnswerKind expected)

@@ -14,7 +14,6 @@
 #include <QString>
 #include <QVector>
 
-#include <functional>
 
 class PortWatch;
 class QTimer;
@@ -119,7 +118,6 @@ private:
     void attempt();
     void takeArrivedBytes();
     void finish(Outcome outcome);
-    Reply waitFor(const std::function<void()> &start);
 
     QSerialPort *m_port = nullptr;
     PortWatch *m_watch = nullptr;

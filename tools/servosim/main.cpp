@@ -2,28 +2,15 @@
 // slave's path on one line; point the tool's port at it. Runs until
 // SIGINT or SIGTERM.
 
+#include "lane/terminationwatch.h"
 #include "servosimulator.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHash>
-#include <QSocketNotifier>
 #include <QTextStream>
 
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
-
-int signalPipe[2] = {-1, -1};
-
-// Only async-signal-safe work here: the event loop does the rest.
-void onSignal(int signo)
-{
-    const char c = char(signo);
-    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &c, 1);
-}
 
 bool parseCount(const QCommandLineParser &parser, const QCommandLineOption &option, int *value)
 {
@@ -130,22 +117,8 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
-        QTextStream(stderr) << "nimbal-servo-sim: no signal pipe\n";
-        return 1;
-    }
-    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [] {
-        char c = 0;
-        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &c, 1);
-        QCoreApplication::quit();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
+    const TerminationWatch termination;
+    QObject::connect(&termination, &TerminationWatch::requested, &app, &QCoreApplication::quit);
 
     QTextStream out(stdout);
     out << servo.slavePath() << Qt::endl;
@@ -153,7 +126,5 @@ int main(int argc, char *argv[])
     const int status = app.exec();
     QTextStream(stderr) << "nimbal-servo-sim: " << servo.requestsSeen() << " requests, "
                         << servo.answersSent() << " answers\n";
-    ::close(signalPipe[0]);
-    ::close(signalPipe[1]);
     return status;
 }

@@ -15,15 +15,16 @@ here=$PWD
 
 version=5.15.13
 sums=$here/tools/windows/qt-$version.sha256
-# What a Windows build of the tools needs and nothing more: no OpenGL, SQL,
-# networking or D-Bus; every third-party library bundled, so the DLLs need
-# nothing beyond Windows and the MinGW runtime.
+# What a Windows build of the tools needs and nothing more: no OpenGL,
+# networking or D-Bus, and of the SQL drivers only ODBC, through which the
+# line record reaches PostgreSQL (psqlODBC); every third-party library
+# bundled, so the DLLs need nothing beyond Windows and the MinGW runtime.
 configure_options=(
     -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32-
     -opensource -confirm-license -shared -release
     -nomake examples -nomake tests
     -no-opengl -no-dbus -no-feature-network
-    -no-sql-sqlite -no-sql-odbc -no-sql-mysql -no-sql-psql
+    -no-sql-sqlite -sql-odbc -no-sql-mysql -no-sql-psql
     -qt-zlib -qt-libpng -qt-libjpeg -qt-pcre -qt-harfbuzz -qt-freetype -no-fontconfig
 )
 

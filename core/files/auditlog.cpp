@@ -43,26 +43,17 @@ void appendValues(QStringList *fields, const std::optional<ParameterSet> &values
         fields->append(values ? QString::number(values->value(param.id)) : QString());
 }
 
-// The fields of one CSV line, quotes taken off.
-QStringList fieldsOf(QString line)
+// Whether a spreadsheet would take a cell that begins with `text` for a
+// formula; the apostrophe that guards one is guarded too, so that every
+// field reads back as it was written.
+bool needsGuard(const QString &text)
 {
-    while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
-        line.chop(1);
-    QStringList fields(QString{});
-    bool quoted = false;
-    for (int i = 0; i < line.size(); ++i) {
-        const QChar c = line.at(i);
-        if (c == QLatin1Char('"') && quoted && i + 1 < line.size() && line.at(i + 1) == c)
-            fields.last() += line.at(++i);
-        else if (c == QLatin1Char('"'))
-            quoted = !quoted;
-        else if (c == QLatin1Char(',') && !quoted)
-            fields.append(QString());
-        else
-            fields.last() += c;
-    }
-    return fields;
+    static const QString kFormulaStarts = QStringLiteral("=+-@\t\r'");
+    return !text.isEmpty() && kFormulaStarts.contains(text.at(0));
 }
+
+// Rows are a few hundred bytes; a line longer than this is no row.
+constexpr qint64 kLongestLine = 64 * 1024;
 
 } // namespace
 
@@ -89,21 +80,66 @@ bool AuditLog::append(const Row &row, QString *reason)
     return appendLine(fields, reason);
 }
 
-QSet<QString> AuditLog::passedLabels(const QString &path)
+QStringList AuditLog::fieldsOf(const QString &text)
 {
-    QSet<QString> labels;
+    QString line = text;
+    while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
+        line.chop(1);
+    QStringList fields(QString{});
+    bool quoted = false;
+    for (int i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        if (c == QLatin1Char('"') && quoted && i + 1 < line.size() && line.at(i + 1) == c)
+            fields.last() += line.at(++i);
+        else if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (c == QLatin1Char(',') && !quoted)
+            fields.append(QString());
+        else
+            fields.last() += c;
+    }
+    for (QString &field : fields) {
+        if (field.startsWith(QLatin1Char('\'')) && needsGuard(field.mid(1)))
+            field.remove(0, 1);
+    }
+    return fields;
+}
+
+AuditLog::Contents AuditLog::contentsOf(const QString &path)
+{
+    Contents contents;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return labels;
-    const QStringList names = fieldsOf(QString::fromUtf8(file.readLine()));
+    // Only a regular file holds rows: a FIFO would wait for a writer, and a
+    // device gives nothing back that was written to it.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return contents;
+    const auto nextLine = [&file] {
+        QByteArray line = file.readLine(kLongestLine);
+        if (!line.endsWith('\n') && !file.atEnd()) {
+            // Longer than a row may be: the rest of it is passed over too.
+            while (!file.atEnd() && !file.readLine(kLongestLine).endsWith('\n')) {
+            }
+            return QStringList();
+        }
+        return fieldsOf(QString::fromUtf8(line));
+    };
+    const QStringList names = nextLine();
+    const int number = int(names.indexOf(QStringLiteral("number")));
     const int result = int(names.indexOf(QStringLiteral("result")));
     const int label = int(names.indexOf(QStringLiteral("label")));
-    while (result >= 0 && label >= 0 && !file.atEnd()) {
-        const QStringList fields = fieldsOf(QString::fromUtf8(file.readLine()));
-        if (fields.value(result) == QLatin1String("PASS") && !fields.value(label).isEmpty())
-            labels.insert(fields.value(label));
+    while (number >= 0 && result >= 0 && !file.atEnd()) {
+        const QStringList fields = nextLine();
+        if (fields.size() <= qMax(number, result))
+            continue;
+        bool ok = false;
+        const int n = fields.at(number).toInt(&ok);
+        if (ok)
+            contents.lastNumber = qMax(contents.lastNumber, n);
+        if (label >= 0 && fields.at(result) == QLatin1String("PASS") &&
+            !fields.value(label).isEmpty())
+            contents.passedLabels.insert(fields.value(label));
     }
-    return labels;
+    return contents;
 }
 
 bool AuditLog::sameFile(const QString &a, const QString &b)
@@ -128,10 +164,11 @@ AuditLog::~AuditLog()
 
 QString AuditLog::field(const QString &text)
 {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    QString quoted = text;
+    const QString guarded = needsGuard(text) ? QLatin1Char('\'') + text : text;
+    if (!guarded.contains(QLatin1Char(',')) && !guarded.contains(QLatin1Char('"')) &&
+        !guarded.contains(QLatin1Char('\n')) && !guarded.contains(QLatin1Char('\r')))
+        return guarded;
+    QString quoted = guarded;
     quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }

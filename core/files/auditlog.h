@@ -19,6 +19,13 @@
 // label; the label (a servo's serial number, where a line asks for one)
 // comes last, so logs of earlier versions read the same column by column.
 //
+// A spreadsheet takes a cell that begins with =, +, - or @ (or a tab or a
+// carriage return before one) for a formula and runs it; quality engineers
+// open these logs in spreadsheets. So a text field that begins with one of
+// them, or with the apostrophe that marks such a field, is written with a
+// leading apostrophe, which the log's own reader takes off again. Numbers,
+// times, PASS and FAIL are never changed.
+//
 // Each row is written at once, checked, and is on disk before the servo's
 // result is shown, so a run that is killed keeps the row of every servo it
 // reported. A row that cannot be written whole is cut back off a regular
@@ -52,10 +59,23 @@ public:
     bool append(const Row &row, QString *reason);
 
     static QStringList header();
-    // A CSV field: quoted when it holds a comma, a quote or a line end.
+    // A text field of a row: with a leading apostrophe where a spreadsheet
+    // would take it for a formula, and quoted when it holds a comma, a
+    // quote or a line end.
     static QString field(const QString &text);
-    // The labels of the servos the log at `path` holds as passed.
-    static QSet<QString> passedLabels(const QString &path);
+    // The text a field of a row stands for: quotes and the formula guard
+    // taken off.
+    static QStringList fieldsOf(const QString &line);
+
+    // What a run that appends to an existing log must know of it.
+    struct Contents
+    {
+        QSet<QString> passedLabels; // of the servos logged as PASS
+        int lastNumber = 0;         // the highest servo number; 0: none
+    };
+    // Reads the log at `path`; nothing found where it does not exist or has
+    // no header. A line longer than any row may be is passed over.
+    static Contents contentsOf(const QString &path);
 
     // Whether the two paths name one file: the same device and inode (so a
     // link or another path to it counts), or where the system has none, the

@@ -5,9 +5,9 @@
 #include "commandtable.h"
 #include "console.h"
 #include "doctor/portdoctor.h"
+#include "doctortext.h"
 #include "exitstatus.h"
 #include "files/parameterfile.h"
-#include "linktext.h"
 #include "parameterformat.h"
 #include "port/portlist.h"
 #include "servo/waituntil.h"
@@ -201,14 +201,11 @@ int Commands::doctor(const Invocation &invocation, Console &console)
     PortDoctor doctor;
     const PortDoctor::Result result = waitUntil<PortDoctor::Result>(
         &doctor, &PortDoctor::finished, [&] { doctor.start(invocation.servo.port); });
-    using Step = PortDoctor::Step;
-    const int status = !result.problem                  ? ExitStatus::kSuccess
-                       : result.problem == Step::Answer ? ExitStatus::kNoAnswer
-                                                        : ExitStatus::kPortTrouble;
+    const int status = ExitStatus::of(result);
     if (invocation.isSet("json"))
-        console.outText(LinkText::doctorJson(result, status));
+        console.outText(DoctorText::json(result, status));
     else
-        for (const QString &line : LinkText::doctorLines(result))
+        for (const QString &line : DoctorText::lines(result))
             console.out(line);
     return status;
 }

@@ -1,5 +1,7 @@
 #include "console.h"
 
+#include "text/linktext.h"
+
 #include "files/filesaver.h"
 
 #include <QLocale>
@@ -133,12 +135,6 @@ void Console::trace(const char *direction, const QByteArray &bytes)
     // ASCII digits whatever the locale.
     const QString time =
         QLocale::c().toString(QTime::currentTime(), QStringLiteral("HH:mm:ss.zzz"));
-    write(m_err, QStringLiteral("%1 %2 %3\n")
-                     .arg(time, QLatin1String(direction),
-                          hex(bytes)));
-}
-
-QString Console::hex(const QByteArray &bytes)
-{
-    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+    write(m_err,
+          QStringLiteral("%1 %2 %3\n").arg(time, QLatin1String(direction), LinkText::hex(bytes)));
 }

@@ -37,8 +37,6 @@ public:
     // `text` with every control character written as an escape: "\n",
     // "\t", "\x1B".
     static QString escaped(const QString &text);
-    // Bytes as the trace shows them: "55 00 1F ...".
-    static QString hex(const QByteArray &bytes);
 
     // To be called first in main(), before anything opens a file: a
     // standard stream that is closed (as cron or a udev rule may leave it)

@@ -1,8 +1,7 @@
-#include "linktext.h"
+#include "doctortext.h"
 
-#include "console.h"
-#include "parameterformat.h"
 #include "port/linesettings.h"
+#include "text/linktext.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,30 +15,6 @@ using Step = PortDoctor::Step;
 QString ms(double value)
 {
     return QString::number(value, 'f', value < 10 ? 2 : 1);
-}
-
-// What usually causes what came back, and what to do.
-QString advice(Kind kind)
-{
-    switch (kind) {
-    case Kind::Nothing:
-        return QStringLiteral("the servo has no power, is not plugged in, or TX and RX are not "
-                              "crossed");
-    case Kind::EchoOnly:
-        return QStringLiteral("a one-wire (half-duplex) adapter echoes what it sends, and no "
-                              "servo answered: is one powered and plugged in?");
-    case Kind::NoFrame:
-        return QStringLiteral("the wrong speed, or noise on the line");
-    case Kind::BadChecksum:
-        return QStringLiteral("a noisy line: a long or unshielded cable, or a poor ground");
-    case Kind::OtherKind:
-        return QStringLiteral("the device on the line does not answer a read request as the "
-                              "servo does");
-    case Kind::Late:
-    case Kind::Answered:
-        break;
-    }
-    return QString();
 }
 
 QString portText(const PortDoctor::Result &r)
@@ -107,7 +82,7 @@ QString answerText(const PortDoctor::Result &r)
             .arg(wire, latencyAdvice(r));
     if (!r.lostReason.isEmpty())
         return QStringLiteral("the port was lost while listening: %1").arg(r.lostReason);
-    return QStringLiteral("%1: %2").arg(LinkText::finding(f), advice(f.kind));
+    return QStringLiteral("%1: %2").arg(LinkText::finding(f), LinkText::cause(f.kind));
 }
 
 // The doctor's checks as far as it got: each one's name, whether it passed,
@@ -143,86 +118,9 @@ const char *findingName(Kind kind)
 
 } // namespace
 
-namespace LinkText {
+namespace DoctorText {
 
-QString openProblem(const PortProblem &problem)
-{
-    QString text =
-        problem.systemReason.isEmpty() ? QStringLiteral("cannot open") : problem.systemReason;
-    switch (problem.cause) {
-    case PortProblem::Cause::DeniedByGroup:
-        if (problem.memberOfGroup)
-            return text + QStringLiteral("; the device belongs to group %1, which you joined "
-                                         "after this login began: log out and in again")
-                              .arg(problem.group);
-        return text + QStringLiteral("; the device belongs to group %1: add yourself with "
-                                     "'sudo usermod -aG %1 \"$USER\"', then log out and in again")
-                          .arg(problem.group);
-    case PortProblem::Cause::HeldByAnotherOne:
-        return text + QStringLiteral("; another program has it open") +
-               (problem.holder.isEmpty() ? QString() : QStringLiteral(": ") + problem.holder);
-    case PortProblem::Cause::Other:
-        break;
-    }
-    return text;
-}
-
-QString finding(const LineFinding &finding)
-{
-    switch (finding.kind) {
-    case Kind::Nothing:
-        return QStringLiteral("nothing came back");
-    case Kind::EchoOnly:
-        return QStringLiteral("only the request's echo came back");
-    case Kind::NoFrame:
-        return QStringLiteral("bytes came back (%1), but never a frame")
-            .arg(Console::hex(finding.firstBytes));
-    case Kind::BadChecksum:
-        return QStringLiteral("frames came back that failed their checksum");
-    case Kind::OtherKind:
-        return QStringLiteral("only a frame of another kind came back");
-    case Kind::Late:
-    case Kind::Answered:
-        break;
-    }
-    return QStringLiteral("an answer came back");
-}
-
-QString noAnswer(const ServoClient::Reply &reply, const char *request, int timeoutMs)
-{
-    return QStringLiteral("no answer to the %1 request after %2 of %3 ms: %4 ('nimbalctl doctor' "
-                          "looks for the cause)")
-        .arg(QLatin1String(request))
-        .arg(reply.attempts == 1 ? QStringLiteral("1 attempt")
-                                 : QStringLiteral("%1 attempts").arg(reply.attempts))
-        .arg(timeoutMs)
-        .arg(finding(reply.finding));
-}
-
-QStringList problems(const ServoSetUp::Result &result, int timeoutMs)
-{
-    using Outcome = ServoSetUp::Result::Outcome;
-    const char *step = result.step == ServoSetUp::Result::Step::Write ? "write" : "read-back";
-    switch (result.outcome) {
-    case Outcome::Passed:
-        break;
-    case Outcome::Mismatch:
-        return ParameterFormat::differences(result.wanted, QStringLiteral("wanted"), *result.after,
-                                            QStringLiteral("servo"));
-    case Outcome::NoAnswer:
-        return {noAnswer(result.reply, step, timeoutMs)};
-    case Outcome::PortLost:
-        return {QStringLiteral("port lost during the %1").arg(QLatin1String(step))};
-    }
-    return {};
-}
-
-QString cannotOpen(const PortProblem &problem)
-{
-    return QStringLiteral("cannot open: %1").arg(openProblem(problem));
-}
-
-QStringList doctorLines(const PortDoctor::Result &r)
+QStringList lines(const PortDoctor::Result &r)
 {
     QStringList lines;
     for (const Check &check : checksOf(r))
@@ -230,7 +128,7 @@ QStringList doctorLines(const PortDoctor::Result &r)
     return lines;
 }
 
-QString doctorJson(const PortDoctor::Result &r, int status)
+QString json(const PortDoctor::Result &r, int status)
 {
     QJsonObject object{{QStringLiteral("port"), r.port}, {QStringLiteral("status"), status}};
     QJsonArray checks;
@@ -249,11 +147,11 @@ QString doctorJson(const PortDoctor::Result &r, int status)
         if (r.finding.kind == Kind::Answered || r.finding.kind == Kind::Late)
             object.insert(QStringLiteral("roundTripMs"), r.finding.roundTripMs);
         if (!r.finding.firstBytes.isEmpty())
-            object.insert(QStringLiteral("firstBytes"), Console::hex(r.finding.firstBytes));
+            object.insert(QStringLiteral("firstBytes"), LinkText::hex(r.finding.firstBytes));
         if (r.latencyTimerMs >= 0)
             object.insert(QStringLiteral("latencyTimerMs"), r.latencyTimerMs);
     }
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
 }
 
-} // namespace LinkText
+} // namespace DoctorText

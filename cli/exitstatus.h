@@ -1,9 +1,13 @@
 #ifndef NIMBAL_EXITSTATUS_H
 #define NIMBAL_EXITSTATUS_H
 
+#include "doctor/portdoctor.h"
+#include "servo/servoclient.h"
+#include "servo/servosetup.h"
+
 // nimbalctl's exit statuses and what each means. The help prints this
 // table; the manual page and the README say the same words (a test
-// compares them).
+// compares them). Every command's status is decided here, by of().
 namespace ExitStatus {
 
 inline constexpr int kSuccess = 0;
@@ -26,8 +30,26 @@ inline constexpr Meaning kMeanings[] = {
                 "written (standard output, --out, --log)"},
     {kPortTrouble, "the port could not be opened, or was lost during the command"},
     {kNoAnswer, "no answer after all retries"},
-    {kStopped, "batch: stopped by SIGINT or SIGTERM before the --count servos were done"},
+    {kStopped, "batch: stopped by SIGINT or SIGTERM, or by the end of the labels on standard "
+               "input, before the --count servos were done"},
 };
+
+// How a batch ended, as far as its status goes.
+struct BatchEnd
+{
+    bool outputFailed = false; // standard output or the log
+    bool portLost = false;
+    bool anyFailed = false;
+    bool stoppedEarly = false; // before its count of servos
+};
+
+// What became of one exchange, of a servo's set-up, of the doctor's look
+// at a port (a port lost while it listened is the port's trouble), and of
+// a batch, as an exit status.
+int of(ServoClient::Outcome outcome);
+int of(const ServoSetUp::Result &result);
+int of(const PortDoctor::Result &result);
+int of(const BatchEnd &end);
 
 } // namespace ExitStatus
 

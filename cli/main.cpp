@@ -6,8 +6,10 @@
 #include "console.h"
 #include "exitstatus.h"
 #include "nimbalversion.h"
+#include "text/linktext.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
 int main(int argc, char *argv[])
 {
@@ -15,6 +17,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("nimbalctl"));
     QCoreApplication::setApplicationVersion(QStringLiteral(NIMBAL_VERSION));
+    // nimbalctl speaks English, with its plural forms.
+    LinkText::installTranslation(QLocale(QLocale::English));
 
     Console console;
     Invocation invocation;

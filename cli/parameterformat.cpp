@@ -1,5 +1,7 @@
 #include "parameterformat.h"
 
+#include "text/linktext.h"
+
 #include "console.h"
 #include "files/parameterfile.h"
 
@@ -95,13 +97,6 @@ QString ParameterFormat::lineProblemText(const ParameterFile::LineProblem &probl
            rangeText(param);
 }
 
-QString ParameterFormat::valueText(Parameter id, int value)
-{
-    if (isSwitch(id))
-        return value != 0 ? QStringLiteral("on") : QStringLiteral("off");
-    return QString::number(value);
-}
-
 QString ParameterFormat::table(const ParameterSet &values)
 {
     constexpr int kNameWidth = 24;
@@ -113,7 +108,7 @@ QString ParameterFormat::table(const ParameterSet &values)
     for (const ParameterInfo &param : kParameters) {
         text += QStringLiteral("%1%2  %3\n")
                     .arg(QLatin1String(param.caption), -kNameWidth)
-                    .arg(valueText(param.id, values.value(param.id)), kValueWidth)
+                    .arg(LinkText::valueText(param.id, values.value(param.id)), kValueWidth)
                     .arg(rangeColumn(param));
     }
     return text;
@@ -138,8 +133,8 @@ QStringList ParameterFormat::differences(const ParameterSet &left, const QString
     for (const Parameter id : left.differingFrom(right))
         lines.append(QStringLiteral("%1: %2 %3, %4 %5")
                          .arg(QLatin1String(infoOf(id).caption), leftLabel,
-                              valueText(id, left.value(id)), rightLabel,
-                              valueText(id, right.value(id))));
+                              LinkText::valueText(id, left.value(id)), rightLabel,
+                              LinkText::valueText(id, right.value(id))));
     return lines;
 }
 

@@ -24,8 +24,6 @@ public:
     // An object keyed by the parameters' names in file order, integers for
     // numbers and true/false for switches.
     static QString json(const ParameterSet &values);
-    // A value as a person reads it: the number, or "on"/"off".
-    static QString valueText(Parameter id, int value);
 
     // "Neutral Point: wanted 1520, servo 1500" for every parameter in which
     // `left` and `right` differ, in file order.

@@ -2,27 +2,17 @@
 
 #include "console.h"
 #include "exitstatus.h"
-#include "linktext.h"
 #include "parameterformat.h"
+#include "text/linktext.h"
 
 #include "servo/waituntil.h"
 
 namespace {
 
-int statusOf(const ServoSetUp::Result &result)
+// Where nimbalctl sends a person whose servo does not answer.
+QString pointingToTheDoctor(const QString &noAnswer)
 {
-    using Outcome = ServoSetUp::Result::Outcome;
-    switch (result.outcome) {
-    case Outcome::Passed:
-        return ExitStatus::kSuccess;
-    case Outcome::Mismatch:
-        return ExitStatus::kDifferent;
-    case Outcome::NoAnswer:
-        return ExitStatus::kNoAnswer;
-    case Outcome::PortLost:
-        break;
-    }
-    return ExitStatus::kPortTrouble;
+    return noAnswer + QStringLiteral(" ('nimbalctl doctor' looks for the cause)");
 }
 
 } // namespace
@@ -35,8 +25,7 @@ ServoSession::ServoSession(const Options &options, Console &console)
     watch(m_client, m_port, console, options.verbose);
 }
 
-void ServoSession::watch(ServoClient &client, const QString &port, Console &console,
-                         bool verbose)
+void ServoSession::watch(ServoClient &client, const QString &port, Console &console, bool verbose)
 {
     if (verbose) {
         QObject::connect(&client, &ServoClient::frameSent, &client,
@@ -46,7 +35,7 @@ void ServoSession::watch(ServoClient &client, const QString &port, Console &cons
     }
     QObject::connect(&client, &ServoClient::portLost, &client,
                      [&console, port](const QString &reason) {
-                         console.message(port, QStringLiteral("port lost: %1").arg(reason));
+                         console.message(port, LinkText::portLost(reason));
                      });
 }
 
@@ -61,17 +50,13 @@ int ServoSession::open()
 int ServoSession::read(ParameterSet *values)
 {
     const ServoClient::Reply reply = m_client.read();
-    switch (reply.outcome) {
-    case ServoClient::Outcome::Answered:
+    if (reply.outcome == ServoClient::Outcome::Answered)
         *values = reply.values;
-        return ExitStatus::kSuccess;
-    case ServoClient::Outcome::NoAnswer:
-        m_console.message(m_port, LinkText::noAnswer(reply, "read", m_client.timeout()));
-        return ExitStatus::kNoAnswer;
-    case ServoClient::Outcome::PortLost: // said when it was lost
-        break;
-    }
-    return ExitStatus::kPortTrouble;
+    else if (reply.outcome == ServoClient::Outcome::NoAnswer)
+        m_console.message(m_port, pointingToTheDoctor(LinkText::noAnswer(
+                                      reply, ServoSetUp::Result::Step::Read, m_client.timeout())));
+    // A lost port was said when it was lost.
+    return ExitStatus::of(reply.outcome);
 }
 
 int ServoSession::openAndRead(ParameterSet *values)
@@ -89,10 +74,18 @@ ServoSetUp::Result ServoSession::writeAndVerify(const ParameterSet &values, bool
                                          [&] { setUp.start(wanted, verify); });
 }
 
+QStringList ServoSession::problems(const ServoSetUp::Result &result, int timeoutMs)
+{
+    QStringList problems = LinkText::problems(result, timeoutMs);
+    if (result.outcome == ServoSetUp::Result::Outcome::NoAnswer)
+        problems.first() = pointingToTheDoctor(problems.constFirst());
+    return problems;
+}
+
 int ServoSession::report(const ServoSetUp::Result &result)
 {
-    const int status = statusOf(result);
-    const QStringList problems = LinkText::problems(result, m_client.timeout());
+    const int status = ExitStatus::of(result);
+    const QStringList problems = ServoSession::problems(result, m_client.timeout());
     if (status == ExitStatus::kNoAnswer)
         m_console.message(m_port, problems.constFirst());
     if (status != ExitStatus::kDifferent)

@@ -46,6 +46,9 @@ public:
     // answer), after printing the differences on standard output or
     // saying what failed.
     int report(const ServoSetUp::Result &result);
+    // What went wrong in setting a servo up, in the link's words, and for
+    // no answer where to look for the cause.
+    static QStringList problems(const ServoSetUp::Result &result, int timeoutMs);
 
     QString port() const { return m_port; }
 

@@ -15,13 +15,14 @@
 namespace {
 
 // Where Linux keeps a USB serial adapter's latency timer, in milliseconds.
-QString latencyTimerPath(const QString &port)
+QString latencyTimerPath(const QString &sysfsRoot, const QString &port)
 {
 #ifdef Q_OS_LINUX
-    const QString path = QStringLiteral("/sys/bus/usb-serial/devices/%1/latency_timer")
-                             .arg(QFileInfo(PortList::deviceOf(port)).fileName());
+    const QString path = QStringLiteral("%1/bus/usb-serial/devices/%2/latency_timer")
+                             .arg(sysfsRoot, QFileInfo(PortList::deviceOf(port)).fileName());
     return QFileInfo::exists(path) ? path : QString();
 #else
+    Q_UNUSED(sysfsRoot);
     Q_UNUSED(port);
     return QString();
 #endif
@@ -29,7 +30,8 @@ QString latencyTimerPath(const QString &port)
 
 } // namespace
 
-PortDoctor::PortDoctor(QObject *parent) : QObject(parent), m_client(new ServoClient(this))
+PortDoctor::PortDoctor(QObject *parent, const QString &sysfsRoot)
+    : QObject(parent), m_client(new ServoClient(this)), m_sysfsRoot(sysfsRoot)
 {
     m_client->setTimeout(kListenMs);
     m_client->setRetries(0);
@@ -84,7 +86,7 @@ void PortDoctor::conclude(const LineFinding &finding)
     if (finding.kind != Kind::Answered && finding.kind != Kind::Late)
         m_result.problem = Step::Answer;
     if (finding.kind == Kind::Late) {
-        m_result.latencyTimerPath = latencyTimerPath(m_result.port);
+        m_result.latencyTimerPath = latencyTimerPath(m_sysfsRoot, m_result.port);
         QFile timer(m_result.latencyTimerPath);
         if (!m_result.latencyTimerPath.isEmpty() && timer.open(QIODevice::ReadOnly))
             m_result.latencyTimerMs = QString::fromLatin1(timer.readAll()).trimmed().toInt();

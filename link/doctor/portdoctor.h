@@ -57,7 +57,12 @@ public:
     // A driver's speed within this share of the servo's is the servo's.
     static constexpr double kSpeedTolerance = 0.01;
 
-    explicit PortDoctor(QObject *parent = nullptr);
+    // Where Linux shows its devices' settings; a test gives a folder of its
+    // own, as only a real USB adapter has a latency timer there.
+    static constexpr const char *kSysfsRoot = "/sys";
+
+    explicit PortDoctor(QObject *parent = nullptr,
+                        const QString &sysfsRoot = QLatin1String(kSysfsRoot));
 
     // Looks at `port` (a name or a path); finished() tells the result.
     void start(const QString &port);
@@ -71,6 +76,7 @@ private:
     void finish();
 
     ServoClient *m_client;
+    QString m_sysfsRoot;
     Result m_result;
 };
 

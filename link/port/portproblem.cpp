@@ -79,6 +79,11 @@ PortProblem PortProblem::diagnose(const QString &location, QSerialPort::SerialPo
 {
     PortProblem problem;
     problem.systemReason = systemReason;
+    if (error == QSerialPort::DeviceNotFoundError) {
+        Q_UNUSED(location);
+        problem.cause = Cause::NotThere;
+        return problem;
+    }
 #ifdef Q_OS_UNIX
     if (error == QSerialPort::PermissionError) {
         if (deniedByGroup(location, &problem.group, &problem.memberOfGroup))

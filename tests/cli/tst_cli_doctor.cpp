@@ -70,6 +70,12 @@ void CliDoctorTest::doctorNamesTheCause_data()
     QTest::newRow("answers of the other kind")
         << fault(Fault::OtherKind) << QString() << 4
         << "^answer: only a frame of another kind came back" << QString();
+    QTest::newRow("the port lost while it listens")
+        << Cause([](ServoSimulator &servo, QSerialPort &) {
+               connect(&servo, &ServoSimulator::requestReceived, &servo,
+                       [&servo] { servo.vanish(); });
+           })
+        << QString() << 3 << "^answer: the port was lost while listening: " << QString();
     QTest::newRow("no such port")
         << Cause([](ServoSimulator &, QSerialPort &) {}) << "/dev/nimbal-no-such-port" << 3
         << "^port: /dev/nimbal-no-such-port is not there; the system lists" << QString();

@@ -42,7 +42,6 @@ class TestLineFinding : public QObject
 private slots:
     void whatCameBackToARequest_data();
     void whatCameBackToARequest();
-    void wireTimeIsTwoFramesOfElevenBitBytes();
 };
 
 void TestLineFinding::whatCameBackToARequest_data()
@@ -89,12 +88,6 @@ void TestLineFinding::whatCameBackToARequest()
     QCOMPARE(int(finding.kind), int(kind));
     QCOMPARE(finding.firstBytes, firstBytes);
     QCOMPARE(finding.roundTripMs, roundTripMs);
-}
-
-// Forty bytes of a start bit, eight data bits and two stop bits at 111100 baud.
-void TestLineFinding::wireTimeIsTwoFramesOfElevenBitBytes()
-{
-    QCOMPARE(LineFinding::wireMs(), 40 * 11 * 1000.0 / 111100);
 }
 
 QTEST_GUILESS_MAIN(TestLineFinding)

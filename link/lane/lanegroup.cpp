@@ -1,23 +1,27 @@
 #include "lane/lanegroup.h"
 
+#include "files/auditlogwriter.h"
 #include "port/portlist.h"
 
+#include <QDateTime>
+
+#include <utility>
+
 LaneGroup::LaneGroup(const Settings &settings, QObject *parent)
-    : QObject(parent), m_settings(settings)
+    : QObject(parent), m_settings(settings), m_log(new AuditLogWriter(this))
 {
+    connect(m_log, &AuditLogWriter::appended, this, &LaneGroup::written);
     for (const QString &port : settings.ports.mid(0, kMostLanes)) {
         auto *lane = new Lane(
             {port, settings.wanted, settings.timeoutMs, settings.retries, settings.labels}, this);
-        // The count is of all lanes together: a servo is set up only while
-        // fewer than the count have been.
-        lane->setAdmission([this] {
-            if (m_settings.count > 0 && m_admitted >= m_settings.count)
-                return false;
-            ++m_admitted;
-            return true;
+        lane->setAdmission([this, lane] { return admits(lane); });
+        lane->setRecorder([this, lane](const Lane::Result &result) { record(lane, result); });
+        // Told by the lane once its counts hold the servo, before it moves on.
+        connect(lane, &Lane::servoDone, this, [this, lane](const Lane::Result &result) {
+            emit servoDone(lane, m_toldNumber, result);
         });
-        connect(lane, &Lane::servoDone, this,
-                [this, lane](const Lane::Result &result) { record(lane, result); });
+        connect(lane, &Lane::stateChanged, this,
+                [this, lane](Lane::State state) { laneMoved(lane, state); });
         connect(lane, &Lane::portLost, this, [this] { m_portWasLost = true; });
         connect(lane, &Lane::stopped, this, [this] {
             if (!isRunning())
@@ -26,6 +30,8 @@ LaneGroup::LaneGroup(const Settings &settings, QObject *parent)
         m_lanes.append(lane);
     }
 }
+
+LaneGroup::~LaneGroup() = default;
 
 int LaneGroup::firstRepeatedPort(const QStringList &ports)
 {
@@ -41,7 +47,12 @@ int LaneGroup::firstRepeatedPort(const QStringList &ports)
 
 bool LaneGroup::openLog(const QString &path, QString *reason)
 {
-    return m_log.open(path, reason);
+    const AuditLog::Contents contents = AuditLog::contentsOf(path);
+    if (!m_log->open(path, reason))
+        return false;
+    m_lastNumber = contents.lastNumber;
+    m_labels.setPassed(contents.passedLabels);
+    return true;
 }
 
 void LaneGroup::start()
@@ -65,21 +76,100 @@ bool LaneGroup::isRunning() const
     return false;
 }
 
+// The count is of all lanes together: a servo is taken on only while the
+// servos on the record and those the other lanes hold are fewer.
+bool LaneGroup::admits(const Lane *asking) const
+{
+    if (m_settings.count <= 0)
+        return true;
+    int taken = m_done;
+    for (const Lane *lane : m_lanes) {
+        if (lane != asking && (lane->state() == Lane::State::WaitingForLabel ||
+                               lane->state() == Lane::State::SettingUp))
+            ++taken;
+    }
+    return taken < m_settings.count;
+}
+
 void LaneGroup::record(Lane *lane, const Lane::Result &result)
 {
-    const int number = ++m_done;
-    m_passed += result.passed() ? 1 : 0;
-    QString reason;
-    const bool logged = !m_log.isOpen() ||
-                        m_log.append({QDateTime::currentDateTime(), result.port, number,
-                                      result.passed(), result.before, result.after, result.label},
-                                     &reason);
+    const int number = ++m_lastNumber;
+    m_pending.enqueue({lane, number, result});
+    if (!m_log->isOpen())
+        return written(true, QString());
+    m_log->append({QDateTime::currentDateTime(), result.port, number, result.passed(),
+                   result.before, result.after, result.label});
+}
+
+void LaneGroup::written(bool logged, const QString &reason)
+{
+    if (m_pending.isEmpty())
+        return;
+    const Pending row = m_pending.dequeue();
+    ++m_done;
+    if (row.result.passed()) {
+        ++m_passed;
+        if (!row.result.label.isEmpty())
+            m_labels.addPassed(row.result.label);
+    }
     if (!logged)
         emit logFailed(reason);
-    emit servoDone(lane, number, result);
-    if (!logged)
+    // Stopped first, so the lane ends instead of waiting for the next.
+    if (!logged || (m_settings.count > 0 && m_done >= m_settings.count))
         stop();
-    else if (m_settings.count > 0 && m_done >= m_settings.count) {
-        stop();
+    m_toldNumber = row.number;
+    row.lane->recorded();
+}
+
+void LaneGroup::laneMoved(Lane *lane, Lane::State state)
+{
+    // A servo holds its label from the moment it is given until it is gone.
+    if (state != Lane::State::SettingUp && state != Lane::State::WaitingUntilGone)
+        m_labels.release(lane->port());
+    const bool waited = m_awaitingLabel.removeOne(lane);
+    if (state == Lane::State::WaitingForLabel) {
+        m_awaitingLabel.append(lane);
+        // Given once every front end has seen the lane wait.
+        if (!m_kept.isEmpty())
+            QMetaObject::invokeMethod(this, &LaneGroup::giveKeptLabel, Qt::QueuedConnection);
     }
+    if (waited || state == Lane::State::WaitingForLabel)
+        emit labelsChanged();
+}
+
+void LaneGroup::offerLabel(const QString &scanned)
+{
+    const QString label = LabelRegister::trimmed(scanned);
+    Lane *lane = laneForNextLabel();
+    const QString refusal = m_labels.refusal(label, lane ? lane->port() : QString());
+    if (!refusal.isEmpty())
+        return emit labelRefused(label, refusal);
+    if (lane)
+        return giveLabel(lane, label);
+    if (!m_kept.isEmpty())
+        return emit labelRefused(label, tr("label %1 is kept for the next servo already: plug "
+                                           "a servo in before the next label")
+                                            .arg(m_kept));
+    m_kept = label;
+    emit labelsChanged();
+}
+
+void LaneGroup::giveKeptLabel()
+{
+    Lane *lane = laneForNextLabel();
+    if (!lane || m_kept.isEmpty())
+        return;
+    const QString label = std::exchange(m_kept, QString());
+    // What was true when it was kept may not be any more.
+    const QString refusal = m_labels.refusal(label, lane->port());
+    if (refusal.isEmpty())
+        return giveLabel(lane, label);
+    emit labelsChanged();
+    emit labelRefused(label, refusal);
+}
+
+void LaneGroup::giveLabel(Lane *lane, const QString &label)
+{
+    m_labels.claim(lane->port(), label);
+    lane->setLabel(label);
 }

@@ -16,12 +16,7 @@ ServoClient::ServoClient(QObject *parent)
 {
     LineSettings::apply(*m_port);
     m_timer->setSingleShot(true);
-    connect(m_timer, &QTimer::timeout, this, [this] {
-        if (m_attemptsLeft > 0)
-            attempt();
-        else
-            finish(Outcome::NoAnswer);
-    });
+    connect(m_timer, &QTimer::timeout, this, &ServoClient::timedOut);
     connect(m_port, &QSerialPort::readyRead, this, &ServoClient::takeArrivedBytes);
     connect(m_watch, &PortWatch::lost, this,
             [this](QSerialPort::SerialPortError error, const QString &reason) {
@@ -143,6 +138,23 @@ void ServoClient::attempt()
         takeArrivedBytes();
 }
 
+void ServoClient::timedOut()
+{
+    // A late event loop (a busy window, eight lanes on one thread) may run
+    // the timeout before it has told of bytes that came in time: what the
+    // system holds for the port is taken first, and an answer among it
+    // counts, before a retry clears the input or the exchange gives up.
+    if (m_port->isOpen())
+        m_port->waitForReadyRead(0);
+    takeArrivedBytes();
+    if (!m_exchanging)
+        return;
+    if (m_attemptsLeft > 0)
+        attempt();
+    else
+        finish(Outcome::NoAnswer);
+}
+
 bool ServoClient::send(const QByteArray &request)
 {
     if (!m_port->isOpen())
@@ -160,6 +172,8 @@ bool ServoClient::send(const QByteArray &request)
 
 void ServoClient::takeArrivedBytes()
 {
+    if (!m_port->isOpen())
+        return;
     const QByteArray bytes = m_port->readAll();
     if (bytes.isEmpty())
         return;

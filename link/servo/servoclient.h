@@ -14,7 +14,6 @@
 #include <QString>
 #include <QVector>
 
-
 class PortWatch;
 class QTimer;
 
@@ -116,6 +115,7 @@ private:
     void startExchange(const QByteArray &request, AnswerKind expected);
     bool send(const QByteArray &request);
     void attempt();
+    void timedOut();
     void takeArrivedBytes();
     void finish(Outcome outcome);
 

@@ -5,15 +5,18 @@ ServoSetUp::ServoSetUp(ServoClient *client, QObject *parent) : QObject(parent), 
     connect(client, &ServoClient::replied, this, &ServoSetUp::replied);
 }
 
-void ServoSetUp::start(const Result &result, bool verify)
+void ServoSetUp::start(const Result &result, bool verify, bool readFirst)
 {
     m_result = result;
-    m_result.step = Result::Step::Write;
+    m_result.step = readFirst ? Result::Step::Read : Result::Step::Write;
     m_result.after.reset();
     m_result.differing.clear();
     m_verify = verify;
     m_running = true;
-    m_client->startWrite(m_result.wanted);
+    if (readFirst)
+        m_client->startRead();
+    else
+        m_client->startWrite(m_result.wanted);
 }
 
 void ServoSetUp::replied(const ServoClient::Reply &reply)
@@ -25,6 +28,11 @@ void ServoSetUp::replied(const ServoClient::Reply &reply)
         return finish(Outcome::NoAnswer, reply);
     if (reply.outcome == ServoClient::Outcome::PortLost)
         return finish(Outcome::PortLost, reply);
+    if (m_result.step == Result::Step::Read) {
+        m_result.before = reply.values;
+        m_result.step = Result::Step::Write;
+        return m_client->startWrite(m_result.wanted);
+    }
     if (m_result.step == Result::Step::Write && m_verify) {
         m_result.step = Result::Step::ReadBack;
         return m_client->startRead();

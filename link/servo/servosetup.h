@@ -11,8 +11,10 @@
 #include <optional>
 
 // Setting a servo up, the one way every front end does it: write the
-// values, wait for the write answer, read back and compare every field.
-// Driven by the event loop; finished() tells the result.
+// values, wait for the write answer, read back and compare every field;
+// where what the servo held may have changed since it was last asked (a
+// lane that waited for a label), read it first. Driven by the event loop;
+// finished() tells the result.
 class ServoSetUp : public QObject
 {
     Q_OBJECT
@@ -30,6 +32,7 @@ public:
         };
         enum class Step
         {
+            Read, // what it holds, before the write
             Write,
             ReadBack,
         };
@@ -50,8 +53,9 @@ public:
     explicit ServoSetUp(ServoClient *client, QObject *parent = nullptr);
 
     // Writes `result.wanted` and, with `verify`, reads back and compares;
-    // the rest of `result` (port, label, before) is handed on as it is.
-    void start(const Result &result, bool verify = true);
+    // the rest of `result` (port, label, before) is handed on as it is,
+    // but for `before`, which with `readFirst` is read from the servo.
+    void start(const Result &result, bool verify = true, bool readFirst = false);
     bool isRunning() const { return m_running; }
 
 signals:

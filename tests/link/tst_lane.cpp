@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -46,6 +47,40 @@ void plugInTurn(Lane *lane, ServoSimulator *servo)
     });
 }
 
+// What a person's hands do to the servos, at times from now: plugging them
+// in and out by the clock, never by what a lane shows.
+void at(int ms, const std::function<void()> &hands)
+{
+    QTimer::singleShot(ms, hands);
+}
+
+// Counts in `writes` the write requests a servo gets: each is a set-up.
+void countWrites(ServoSimulator &servo, int *writes)
+{
+    QObject::connect(&servo, &ServoSimulator::requestReceived, &servo,
+                     [writes](const QByteArray &request) {
+                         if (Reference::flagsOf(request) & Reference::kWriteRequest)
+                             ++*writes;
+                     });
+}
+
+// A servo with its own factory values: one that was not set up yet.
+ParameterSet factoryValues(int integralSpeed)
+{
+    return ParameterValues::with(ServoSimulator::startValues(),
+                                 {{Parameter::IntegralSpeed, integralSpeed}});
+}
+
+// A log with a row of an earlier run: servo 9, passed, label SN-9.
+QString earlierLog(const QTemporaryDir &dir)
+{
+    const QString log = dir.filePath(QStringLiteral("earlier.csv"));
+    QFile::remove(log);
+    QFile::copy(QStringLiteral(NIMBAL_TEST_DATA "/earlier-log.csv"), log);
+    QFile::setPermissions(log, QFile::ReadOwner | QFile::WriteOwner);
+    return log;
+}
+
 // The result of the one servo a group with a count of 1 sets up; nothing
 // when it does not come, or more do.
 std::optional<Lane::Result> oneServo(LaneGroup &group)
@@ -70,6 +105,10 @@ private slots:
     void aServoThatKeepsItsOwnValueFails();
     void aServoUnpluggedDuringItsSetUpFailsAndIsLogged();
     void anAdapterGoneIsTriedEverySecondUntilItIsBack();
+    void aServoLeftPluggedInIsSetUpOnce();
+    void aServoSwappedInWithinTheSecondIsSetUp();
+    void labelsGoToTheServosInTheOrderTheyWereFound();
+    void aSwapWhileTheLabelIsAwaitedLogsTheServoSetUp();
 };
 
 // Two ports, four servos counted together, every row whole and in order,
@@ -95,7 +134,10 @@ void TestLane::twoLanesSetUpTheirServosAtOnceAndLogEveryRow()
     group.start();
     QVERIFY(finished.wait(kWaitMs));
     QCOMPARE(numbers, (QList<int>{1, 2, 3, 4}));
-    QCOMPARE(rowsWhenTold, (QList<int>{1, 2, 3, 4}));
+    // Each servo's row is in the log when its verdict is told (the next
+    // one's may be too: the log is written on a thread of its own).
+    for (int i = 0; i < numbers.size(); ++i)
+        QVERIFY2(rowsWhenTold.at(i) >= numbers.at(i), qPrintable(QString::number(i)));
     QCOMPARE(group.passed(), 4);
     QCOMPARE(group.lanes().at(0)->passed() + group.lanes().at(1)->passed(), 4);
     // Both lanes took servos while the other did.
@@ -187,6 +229,138 @@ void TestLane::anAdapterGoneIsTriedEverySecondUntilItIsBack()
     QVERIFY(servo->values() == wanted());
     lane.stop();
     QCOMPARE(lane.state(), Lane::State::Stopped);
+}
+
+// Five seconds in the jig: one write, however often the servo answers.
+void TestLane::aServoLeftPluggedInIsSetUpOnce()
+{
+    ServoSimulator servo;
+    int writes = 0;
+    countWrites(servo, &writes);
+    Lane lane({servo.slavePath(), wanted(), 100, 0, false});
+    lane.start();
+    QTest::qWait(5000);
+    QCOMPARE(writes, 1);
+    QCOMPARE(lane.passed(), 1);
+    QVERIFY(servo.requestsSeen() > 15); // it was asked all along
+    lane.stop();
+}
+
+// The first servo is pulled at 0.6 s and the next pushed in 0.3 s later,
+// well within the second that tells a servo gone: it is set up too.
+void TestLane::aServoSwappedInWithinTheSecondIsSetUp()
+{
+    ServoSimulator servo;
+    int writes = 0;
+    countWrites(servo, &writes);
+    Lane lane({servo.slavePath(), wanted(), 100, 0, false});
+    at(600, [&] { servo.setSilent(true); });
+    at(900, [&] {
+        servo.setValues(factoryValues(11));
+        servo.setSilent(false);
+    });
+    lane.start();
+    QTRY_COMPARE_WITH_TIMEOUT(writes, 2, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(lane.passed(), 2, kWaitMs);
+    QVERIFY(servo.values() == wanted());
+    lane.stop();
+}
+
+// Two lanes, one scanner: the servo found first gets the first label; a
+// label that passed in the log, or that another lane's servo holds, is
+// refused; a label scanned while no servo waits is kept for the next.
+// Servos are numbered on from the log's last.
+void TestLane::labelsGoToTheServosInTheOrderTheyWereFound()
+{
+    ServoSimulator first, second;
+    QTemporaryDir dir;
+    const QString log = earlierLog(dir);
+    LaneGroup::Settings settings = settingsFor({first.slavePath(), second.slavePath()});
+    settings.labels = true;
+    LaneGroup group(settings);
+    QString reason;
+    QVERIFY(group.openLog(log, &reason));
+    QSignalSpy refused(&group, &LaneGroup::labelRefused);
+    QSignalSpy done(&group, &LaneGroup::servoDone);
+    Lane *firstLane = group.lanes().at(0);
+    Lane *secondLane = group.lanes().at(1);
+    // The second lane's servo is plugged in first.
+    first.setSilent(true);
+    at(400, [&] { first.setSilent(false); });
+    group.start();
+
+    QTRY_COMPARE_WITH_TIMEOUT(group.laneForNextLabel(), secondLane, kWaitMs);
+    group.offerLabel(QStringLiteral("SN-9"));
+    QCOMPARE(refused.size(), 1);
+    QCOMPARE(refused.at(0).at(1).toString(),
+             QStringLiteral("label SN-9 has passed already in this log"));
+    group.offerLabel(QStringLiteral("  SN-1 "));
+    QCOMPARE(secondLane->label(), QStringLiteral("SN-1"));
+    QTRY_COMPARE_WITH_TIMEOUT(group.laneForNextLabel(), firstLane, kWaitMs);
+    group.offerLabel(QStringLiteral("SN-1"));
+    QCOMPARE(refused.size(), 2);
+    QCOMPARE(refused.at(1).at(1).toString(),
+             QStringLiteral("label SN-1 is on the servo of %1 already").arg(second.slavePath()));
+    group.offerLabel(QStringLiteral("SN-2"));
+    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 2, kWaitMs);
+
+    // Both servos stay in; a label scanned now waits for the next servo.
+    group.offerLabel(QStringLiteral("SN-3"));
+    QCOMPARE(group.keptLabel(), QStringLiteral("SN-3"));
+    group.offerLabel(QStringLiteral("SN-4"));
+    QCOMPARE(refused.size(), 3);
+    first.setValues(factoryValues(12)); // swapped for a new one
+    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 3, kWaitMs);
+    QCOMPARE(group.keptLabel(), QString());
+    group.stop();
+
+    QStringList rows = linesOf(log).mid(2);
+    QCOMPARE(rows.size(), 3);
+    for (QString &row : rows) {
+        const QStringList fields = row.split(QLatin1Char(','));
+        row = fields.at(2) + QLatin1Char(' ') + fields.at(1) + QLatin1Char(' ') + fields.last();
+    }
+    rows.sort();
+    QCOMPARE(rows, (QStringList{QStringLiteral("10 %1 SN-1").arg(second.slavePath()),
+                                QStringLiteral("11 %1 SN-2").arg(first.slavePath()),
+                                QStringLiteral("12 %1 SN-3").arg(first.slavePath())}));
+}
+
+// A servo swapped for another while its label is awaited: the row holds
+// what the one set up held before. Then one more waits for its label and
+// the lanes are stopped: nothing is written to it, nothing is logged.
+void TestLane::aSwapWhileTheLabelIsAwaitedLogsTheServoSetUp()
+{
+    ServoSimulator servo;
+    servo.setValues(factoryValues(21));
+    int writes = 0;
+    countWrites(servo, &writes);
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("servos.csv"));
+    LaneGroup::Settings settings = settingsFor({servo.slavePath()});
+    settings.labels = true;
+    LaneGroup group(settings);
+    QString reason;
+    QVERIFY(group.openLog(log, &reason));
+    QSignalSpy done(&group, &LaneGroup::servoDone);
+    at(300, [&] { servo.setSilent(true); });
+    at(500, [&] {
+        servo.setValues(factoryValues(22));
+        servo.setSilent(false);
+    });
+    at(800, [&] { group.offerLabel(QStringLiteral("SN-22")); });
+    group.start();
+    QVERIFY(done.wait(kWaitMs));
+    QCOMPARE(linesOf(log).value(1).split(QLatin1Char(',')).mid(4, 14).join(QLatin1Char(',')),
+             QStringLiteral("32,200,16,22,900,2100,25,1520,399,100,120,1,1,0"));
+
+    servo.setValues(factoryValues(23));
+    QTRY_COMPARE_WITH_TIMEOUT(group.laneForNextLabel(), group.lanes().at(0), kWaitMs);
+    QSignalSpy finished(&group, &LaneGroup::finished);
+    group.stop();
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(writes, 1);
+    QCOMPARE(linesOf(log).size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestLane)

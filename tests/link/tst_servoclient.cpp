@@ -5,6 +5,7 @@
 #include "servo/servoclient.h"
 #include "servosimulator.h"
 
+#include <QThread>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(QVector<int>)
@@ -33,6 +34,7 @@ private slots:
     void answerOfTheOtherKindIsNotTaken();
     void answerLeftFromEarlierIsNotTaken();
     void vanishingPortEndsTheWaitAtOnce();
+    void anAnswerInTimeIsTakenThoughTheLoopIsLate();
 };
 
 void ServoClientTest::readFindsTheAnswerWhateverSurroundsIt_data()
@@ -151,6 +153,26 @@ void ServoClientTest::vanishingPortEndsTheWaitAtOnce()
     QCOMPARE(int(again.outcome), int(ServoClient::Outcome::PortLost));
     QCOMPARE(again.attempts, 0);
     QCOMPARE(lost.count(), 1);
+}
+
+// The event loop stalls for 300 ms (a busy window, a slow disk) just after
+// the servo has answered, within the 100 ms timeout: when the loop runs
+// again, the timeout is due before the port has told of the answer. The
+// answer is taken, every time, and no request goes out again.
+void ServoClientTest::anAnswerInTimeIsTakenThoughTheLoopIsLate()
+{
+    ServoSimulator servo;
+    connect(&servo, &ServoSimulator::answerSent, &servo, [] { QThread::msleep(300); });
+    ServoClient client;
+    client.setTimeout(100);
+    client.setRetries(0);
+    QVERIFY(client.open(servo.slavePath()));
+    constexpr int kTries = 10;
+    int answered = 0;
+    for (int i = 0; i < kTries; ++i)
+        answered += client.read().outcome == ServoClient::Outcome::Answered ? 1 : 0;
+    QCOMPARE(answered, kTries);
+    QCOMPARE(servo.requestsSeen(), kTries);
 }
 
 QTEST_GUILESS_MAIN(ServoClientTest)

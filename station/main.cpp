@@ -38,6 +38,8 @@ int main(int argc, char *argv[])
         window.setPorts(options->ports);
     if (!options->log.isEmpty())
         window.setLogPath(options->log);
+    if (options->labels)
+        window.setAskForLabels(*options->labels);
     // SIGTERM and SIGINT close the window, as its close button does: a
     // servo being set up is finished first.
     const TerminationWatch termination;

@@ -26,10 +26,16 @@ std::optional<StationOptions> StationOptions::parse(const QStringList &arguments
         QStringLiteral("log"),
         QCoreApplication::translate("StationOptions", "The audit log, a CSV file."),
         QStringLiteral("FILE"));
+    const QCommandLineOption labels(
+        QStringLiteral("labels"),
+        QCoreApplication::translate("StationOptions", "Ask for each servo's label."));
+    const QCommandLineOption noLabels(
+        QStringLiteral("no-labels"),
+        QCoreApplication::translate("StationOptions", "Do not ask for labels."));
     const QCommandLineOption start(
         QStringLiteral("start"),
         QCoreApplication::translate("StationOptions", "Start at once, without a click."));
-    parser.addOptions({file, port, log, start});
+    parser.addOptions({file, port, log, labels, noLabels, start});
     *exitCode = 2;
     if (!parser.parse(arguments)) {
         *message = parser.errorText();
@@ -48,6 +54,11 @@ std::optional<StationOptions> StationOptions::parse(const QStringList &arguments
                 .arg(LaneGroup::kMostLanes);
         return std::nullopt;
     }
+    if (parser.isSet(labels) && parser.isSet(noLabels)) {
+        *message = QCoreApplication::translate("StationOptions",
+                                               "--labels and --no-labels exclude each other");
+        return std::nullopt;
+    }
     if (!parser.positionalArguments().isEmpty()) {
         *message = QCoreApplication::translate("StationOptions", "unexpected argument: %1")
                        .arg(parser.positionalArguments().constFirst());
@@ -57,6 +68,8 @@ std::optional<StationOptions> StationOptions::parse(const QStringList &arguments
     options.file = parser.value(file);
     options.ports = parser.values(port);
     options.log = parser.value(log);
+    if (parser.isSet(labels) || parser.isSet(noLabels))
+        options.labels = parser.isSet(labels);
     options.start = parser.isSet(start);
     return options;
 }

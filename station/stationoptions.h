@@ -8,13 +8,14 @@
 
 // The station's command line, so that a station PC starts it from a
 // shortcut with everything set and no dialog: --file FILE, --port PORT
-// (up to eight times), --log FILE and --start. What is given replaces what
-// the station kept from its last run.
+// (up to eight times), --log FILE, --labels or --no-labels, and --start.
+// What is given replaces what the station kept from its last run.
 struct StationOptions
 {
     QString file;
     QStringList ports;
     QString log;
+    std::optional<bool> labels; // none: as kept
     bool start = false;
 
     // The options of `arguments` (the program's name first); nothing, with

@@ -2,13 +2,15 @@
 
 #include "files/auditlog.h"
 #include "files/parameterfile.h"
+#include "labelentry.h"
 #include "lanetile.h"
-#include "port/portlist.h"
+#include "portchooser.h"
+#include "stationsettings.h"
+#include "text/linktext.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -18,8 +20,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPushButton>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QTranslator>
 #include <QVBoxLayout>
@@ -27,17 +27,6 @@
 namespace {
 
 constexpr int kTilesPerRow = 4;
-
-QSettings settings()
-{
-    return QSettings(QStringLiteral("Nimbal"), QStringLiteral("Nimbal Station"));
-}
-
-QString defaultLogPath()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
-           QStringLiteral("/nimbal-station-log.csv");
-}
 
 // What is wrong with a parameter file, in the station's words.
 QString problemText(const ParameterFile::LineProblem &problem)
@@ -64,32 +53,21 @@ QString problemText(const ParameterFile::LineProblem &problem)
         .arg(param.maximum);
 }
 
-QString valueText(Parameter id, int value)
+// The link's words begin a sentence on a tile.
+QString sentence(const QString &text)
 {
-    if (isSwitch(id))
-        return value != 0 ? StationWindow::tr("on") : StationWindow::tr("off");
-    return QString::number(value);
+    return text.isEmpty() ? text : text.at(0).toUpper() + text.mid(1);
 }
 
-QString findingText(const LineFinding &finding)
+// Why a servo failed, a reason a line, with the usual cause of no answer.
+QString reasonsOf(const ServoSetUp::Result &result, int timeoutMs)
 {
-    switch (finding.kind) {
-    case LineFinding::Kind::Nothing:
-        return StationWindow::tr("nothing came back: no power, not plugged in, or TX and RX not "
-                                 "crossed");
-    case LineFinding::Kind::EchoOnly:
-        return StationWindow::tr("only the request's echo came back: no servo answered");
-    case LineFinding::Kind::NoFrame:
-        return StationWindow::tr("bytes came back, but never a frame: the wrong speed, or noise");
-    case LineFinding::Kind::BadChecksum:
-        return StationWindow::tr("frames came back that failed their checksum: a noisy line");
-    case LineFinding::Kind::OtherKind:
-        return StationWindow::tr("only a frame of another kind came back");
-    case LineFinding::Kind::Late:
-    case LineFinding::Kind::Answered:
-        break;
-    }
-    return QString();
+    QStringList reasons;
+    for (const QString &problem : LinkText::problems(result, timeoutMs))
+        reasons.append(sentence(problem));
+    if (result.outcome == ServoSetUp::Result::Outcome::NoAnswer)
+        reasons.append(sentence(LinkText::cause(result.reply.finding.kind)));
+    return reasons.join(QLatin1Char('\n'));
 }
 
 // PASS: one beep; FAIL: three, so the two are told apart without looking.
@@ -104,8 +82,8 @@ void sound(bool passed)
 
 StationWindow::StationWindow(QWidget *parent)
     : QWidget(parent), m_fileName(new QLabel(this)), m_fileStatus(new QLabel(this)),
-      m_chooseFile(new QPushButton(tr("&Choose file…"), this)), m_tileGrid(new QGridLayout),
-      m_portChoice(new QComboBox(this)), m_addLane(new QPushButton(tr("&Add lane"), this)),
+      m_chooseFile(new QPushButton(tr("&Choose file…"), this)), m_labelEntry(new LabelEntry(this)),
+      m_tileGrid(new QGridLayout), m_portChooser(new PortChooser(this)),
       m_askForLabels(new QCheckBox(tr("Ask for each servo's &label"), this)),
       m_logName(new QLabel(this)), m_chooseLog(new QPushButton(tr("Choose l&og…"), this)),
       m_start(new QPushButton(tr("&Start"), this)), m_stop(new QPushButton(tr("S&top"), this)),
@@ -114,9 +92,20 @@ StationWindow::StationWindow(QWidget *parent)
     setWindowTitle(tr("Nimbal Station"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(buildFileArea());
+    layout->addWidget(m_labelEntry);
     layout->addLayout(m_tileGrid, 1);
-    layout->addWidget(buildLaneControls());
+    layout->addWidget(m_portChooser);
     layout->addWidget(buildFooter());
+    connect(m_portChooser, &PortChooser::portChosen, this, [this](const QString &port) {
+        if (addLane(port))
+            saveSettings();
+    });
+    connect(m_portChooser, &PortChooser::nothingChosen, this,
+            [this] { say(tr("Choose or type a port first.")); });
+    connect(m_labelEntry, &LabelEntry::entered, this, [this](const QString &text) {
+        if (m_group)
+            m_group->offerLabel(text);
+    });
     restoreSettings();
     updateControls();
 }
@@ -126,10 +115,18 @@ StationWindow::~StationWindow() = default;
 bool StationWindow::installTranslation(const QLocale &locale)
 {
     Q_INIT_RESOURCE(stationtranslations);
+    static QTranslator english;
     static QTranslator station;
     static QTranslator qt;
-    if (!station.load(locale, QStringLiteral("nimbal-station"), QStringLiteral("_"),
-                      QStringLiteral(":/i18n")))
+    // English for its plural forms, the language of `locale` over it.
+    const QString folder = QStringLiteral(":/i18n");
+    if (english.isEmpty() && english.load(QStringLiteral("nimbal-station_en"), folder))
+        QApplication::installTranslator(&english);
+    const bool link = LinkText::installTranslation(locale);
+    if (locale.language() == QLocale::English || locale.language() == QLocale::C)
+        return true;
+    if (!link ||
+        !station.load(locale, QStringLiteral("nimbal-station"), QStringLiteral("_"), folder))
         return false;
     QApplication::installTranslator(&station);
     // Qt's own words, in its dialogs, where the system has them.
@@ -146,7 +143,9 @@ QWidget *StationWindow::buildFileArea()
     m_chooseFile->setAccessibleName(tr("Choose the parameter file"));
     connect(m_chooseFile, &QPushButton::clicked, this, &StationWindow::chooseFile);
     m_fileName->setAccessibleName(tr("Parameter file"));
+    m_fileName->setTextFormat(Qt::PlainText);
     m_fileStatus->setAccessibleName(tr("Parameter file check"));
+    m_fileStatus->setTextFormat(Qt::PlainText);
     m_fileStatus->setWordWrap(true);
     layout->addWidget(m_fileName, 0, 0, 1, 3);
     layout->addWidget(m_chooseFile, 0, 3);
@@ -161,34 +160,18 @@ QWidget *StationWindow::buildFileArea()
     return box;
 }
 
-QWidget *StationWindow::buildLaneControls()
-{
-    auto *area = new QWidget(this);
-    auto *layout = new QHBoxLayout(area);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto *caption = new QLabel(tr("&Port of a new lane:"), area);
-    caption->setBuddy(m_portChoice);
-    m_portChoice->setEditable(true);
-    m_portChoice->setAccessibleName(tr("Port of a new lane"));
-    m_portChoice->setMinimumContentsLength(36);
-    m_portChoice->installEventFilter(this);
-    m_addLane->setAccessibleName(tr("Add a lane on this port"));
-    connect(m_addLane, &QPushButton::clicked, this, &StationWindow::addChosenPort);
-    layout->addWidget(caption);
-    layout->addWidget(m_portChoice, 1);
-    layout->addWidget(m_addLane);
-    refreshPortChoices();
-    return area;
-}
-
 QWidget *StationWindow::buildFooter()
 {
     auto *area = new QWidget(this);
     auto *layout = new QGridLayout(area);
     layout->setContentsMargins(0, 0, 0, 0);
     m_askForLabels->setAccessibleName(tr("Ask for each servo's label"));
-    connect(m_askForLabels, &QCheckBox::toggled, this, [this] { saveSettings(); });
+    connect(m_askForLabels, &QCheckBox::toggled, this, [this] {
+        updateControls();
+        saveSettings();
+    });
     m_logName->setAccessibleName(tr("Audit log"));
+    m_logName->setTextFormat(Qt::PlainText);
     m_chooseLog->setAccessibleName(tr("Choose the audit log"));
     connect(m_chooseLog, &QPushButton::clicked, this, &StationWindow::chooseLog);
     m_start->setAccessibleName(tr("Start every lane"));
@@ -201,6 +184,7 @@ QWidget *StationWindow::buildFooter()
     m_totals->setFont(big);
     m_totals->setAccessibleName(tr("Totals"));
     m_message->setAccessibleName(tr("Message"));
+    m_message->setTextFormat(Qt::PlainText);
     m_message->setWordWrap(true);
     layout->addWidget(m_askForLabels, 0, 0, 1, 2);
     layout->addWidget(new QLabel(tr("Audit log:"), area), 1, 0);
@@ -214,7 +198,7 @@ QWidget *StationWindow::buildFooter()
     layout->addLayout(buttons, 2, 0, 1, 3);
     layout->addWidget(m_message, 3, 0, 1, 3);
     layout->setColumnStretch(1, 1);
-    m_totals->setText(tr("%1 servos: %2 passed, %3 failed").arg(0).arg(0).arg(0));
+    m_totals->setText(LinkText::totals(0, 0, 0));
     return area;
 }
 
@@ -239,8 +223,9 @@ bool StationWindow::setParameterFile(const QString &path)
         m_fileStatus->setText(tr("Fourteen parameters, each within its range."));
     for (const ParameterInfo &param : kParameters)
         m_values[int(indexOf(param.id))]->setText(
-            m_wanted ? QStringLiteral("%1: %2").arg(QLatin1String(param.caption),
-                                                    valueText(param.id, m_wanted->value(param.id)))
+            m_wanted ? QStringLiteral("%1: %2").arg(
+                           QLatin1String(param.caption),
+                           LinkText::valueText(param.id, m_wanted->value(param.id)))
                      : QString());
     updateControls();
     return m_wanted.has_value();
@@ -268,13 +253,14 @@ void StationWindow::setLogPath(const QString &path)
 {
     if (isRunning())
         return;
-    m_logPath = path.isEmpty() ? defaultLogPath() : path;
+    m_logPath = path.isEmpty() ? StationSettings::defaultLogPath() : path;
     m_logName->setText(QDir::toNativeSeparators(m_logPath));
 }
 
 void StationWindow::setAskForLabels(bool ask)
 {
-    m_askForLabels->setChecked(ask);
+    if (!isRunning())
+        m_askForLabels->setChecked(ask);
 }
 
 void StationWindow::chooseFile()
@@ -295,36 +281,6 @@ void StationWindow::chooseLog()
         setLogPath(path);
         saveSettings();
     }
-}
-
-void StationWindow::refreshPortChoices()
-{
-    const QString typed = m_portChoice->currentText();
-    m_portChoice->clear();
-    for (const PortList::Entry &entry : PortList::available()) {
-        QString text = entry.name;
-        if (!entry.description.isEmpty())
-            text += QStringLiteral(" — ") + entry.description;
-        if (entry.hasUsbIds)
-            text += QStringLiteral(" (%1:%2)")
-                        .arg(entry.vendorId, 4, 16, QLatin1Char('0'))
-                        .arg(entry.productId, 4, 16, QLatin1Char('0'));
-        // A by-id link names the same adapter after it is plugged in
-        // again, where a tty's number may change.
-        m_portChoice->addItem(text, entry.byIdPath.isEmpty() ? entry.name : entry.byIdPath);
-    }
-    m_portChoice->setEditText(typed);
-}
-
-void StationWindow::addChosenPort()
-{
-    const int index = m_portChoice->findText(m_portChoice->currentText());
-    const QString port = index >= 0 ? m_portChoice->itemData(index).toString()
-                                    : m_portChoice->currentText().trimmed();
-    if (port.isEmpty())
-        return say(tr("Choose or type a port first."));
-    if (addLane(port))
-        saveSettings();
 }
 
 bool StationWindow::addLane(const QString &port)
@@ -377,6 +333,9 @@ bool StationWindow::start()
         say(tr("The audit log is the parameter file itself: choose another log."));
         return false;
     }
+    // A fresh account may have no documents folder yet.
+    if (m_logPath == StationSettings::defaultLogPath())
+        QDir().mkpath(QFileInfo(m_logPath).absolutePath());
     LaneGroup::Settings settings;
     settings.ports = ports();
     settings.wanted = *m_wanted;
@@ -388,7 +347,6 @@ bool StationWindow::start()
         return false;
     }
     m_group = std::move(group);
-    m_passedLabels = AuditLog::passedLabels(m_logPath);
     for (int i = 0; i < m_tiles.size(); ++i)
         watch(m_group->lanes().at(i), m_tiles.at(i));
     connect(m_group.get(), &LaneGroup::servoDone, this,
@@ -396,10 +354,17 @@ bool StationWindow::start()
     connect(m_group.get(), &LaneGroup::logFailed, this, [this](const QString &why) {
         say(tr("The audit log %1 cannot be written: %2; every lane stops.").arg(m_logPath, why));
     });
+    connect(m_group.get(), &LaneGroup::labelsChanged, this, &StationWindow::showLabelTarget);
+    connect(m_group.get(), &LaneGroup::labelRefused, m_labelEntry,
+            [this](const QString &label, const QString &reason) {
+                m_labelEntry->showRefusal(LabelRegister::shown(label), sentence(reason));
+            });
     connect(m_group.get(), &LaneGroup::finished, this, &StationWindow::finished);
     say(QString());
+    showTotals();
     m_group->start();
     updateControls();
+    showLabelTarget();
     saveSettings();
     return true;
 }
@@ -413,72 +378,55 @@ void StationWindow::stop()
 void StationWindow::watch(Lane *lane, LaneTile *tile)
 {
     tile->showCounts(0, 0);
-    connect(lane, &Lane::stateChanged, tile, [lane, tile](Lane::State state) {
-        tile->showState(state, state == Lane::State::AdapterGone ? lane->openProblem().systemReason
+    tile->markForLabel(false);
+    const auto adapterText = [lane] {
+        return LinkText::openProblem(lane->adapterProblem());
+    };
+    connect(lane, &Lane::stateChanged, tile, [lane, tile, adapterText](Lane::State state) {
+        tile->showState(state, state == Lane::State::AdapterGone ? adapterText()
+                               : state == Lane::State::SettingUp ? lane->label()
                                                                  : QString());
-        if (state == Lane::State::WaitingForLabel)
-            tile->askForLabel();
     });
-    connect(tile, &LaneTile::labelEntered, lane,
-            [this, lane, tile](const QString &label) { labelEntered(lane, tile, label); });
-}
-
-void StationWindow::labelEntered(Lane *lane, LaneTile *tile, const QString &label)
-{
-    if (label.isEmpty())
-        return tile->refuseLabel(tr("The label is empty: scan the servo's label."));
-    if (m_passedLabels.contains(label))
-        return tile->refuseLabel(tr("Label %1 has passed already in this log.").arg(label));
-    lane->setLabel(label);
+    // A reopen that fails for another reason says the new one.
+    connect(lane, &Lane::adapterProblemChanged, tile, [lane, tile, adapterText] {
+        if (lane->state() == Lane::State::AdapterGone)
+            tile->showState(Lane::State::AdapterGone, adapterText());
+    });
 }
 
 void StationWindow::servoDone(Lane *lane, const ServoSetUp::Result &result)
 {
     const int i = int(m_group->lanes().indexOf(lane));
-    LaneTile *tile = m_tiles.value(i);
-    if (tile) {
-        tile->showResult(result.passed(), result.label, reasonsOf(result));
+    if (LaneTile *tile = m_tiles.value(i)) {
+        tile->showResult(result.passed(), result.label,
+                         reasonsOf(result, ServoClient::kDefaultTimeoutMs));
         tile->showCounts(lane->passed(), lane->failed());
     }
-    if (result.passed() && !result.label.isEmpty())
-        m_passedLabels.insert(result.label);
-    m_totals->setText(tr("%1 servos: %2 passed, %3 failed")
-                          .arg(m_group->done())
-                          .arg(m_group->passed())
-                          .arg(m_group->failed()));
+    showTotals();
     sound(result.passed());
 }
 
-QString StationWindow::reasonsOf(const ServoSetUp::Result &result) const
+void StationWindow::showLabelTarget()
 {
-    using Outcome = ServoSetUp::Result::Outcome;
-    const bool write = result.step == ServoSetUp::Result::Step::Write;
-    QStringList reasons;
-    switch (result.outcome) {
-    case Outcome::Passed:
-        break;
-    case Outcome::Mismatch:
-        for (const Parameter id : result.differing)
-            reasons.append(tr("%1: wanted %2, found %3")
-                               .arg(QLatin1String(infoOf(id).caption),
-                                    valueText(id, result.wanted.value(id)),
-                                    valueText(id, result.after->value(id))));
-        break;
-    case Outcome::NoAnswer:
-        reasons.append((write ? tr("No answer to the write request: %1")
-                              : tr("No answer to the read-back request: %1"))
-                           .arg(findingText(result.reply.finding)));
-        break;
-    case Outcome::PortLost:
-        reasons.append(write ? tr("The adapter went away during the write.")
-                             : tr("The adapter went away during the read-back."));
-        break;
-    }
-    return reasons.join(QLatin1Char('\n'));
+    if (!m_group)
+        return;
+    const Lane *next = m_group->laneForNextLabel();
+    m_labelEntry->showTarget(next ? next->port() : QString(), m_group->keptLabel());
+    for (int i = 0; i < m_tiles.size(); ++i)
+        m_tiles.at(i)->markForLabel(m_group->lanes().at(i) == next);
+}
+
+void StationWindow::showTotals()
+{
+    m_totals->setText(LinkText::totals(m_group ? m_group->done() : 0,
+                                       m_group ? m_group->passed() : 0,
+                                       m_group ? m_group->failed() : 0));
 }
 
 void StationWindow::finished()
 {
+    for (LaneTile *tile : std::as_const(m_tiles))
+        tile->markForLabel(false);
     // The group is the sender: it goes once its signal is done.
     m_group.release()->deleteLater();
     updateControls();
@@ -491,27 +439,26 @@ void StationWindow::updateControls()
 {
     const bool running = isRunning();
     for (QWidget *control :
-         {static_cast<QWidget *>(m_chooseFile), static_cast<QWidget *>(m_addLane),
-          static_cast<QWidget *>(m_portChoice), static_cast<QWidget *>(m_chooseLog),
-          static_cast<QWidget *>(m_askForLabels)})
+         {static_cast<QWidget *>(m_chooseFile), static_cast<QWidget *>(m_portChooser),
+          static_cast<QWidget *>(m_chooseLog), static_cast<QWidget *>(m_askForLabels)})
         control->setEnabled(!running);
     for (LaneTile *tile : std::as_const(m_tiles))
         tile->setRemovable(!running);
     m_start->setEnabled(!running && m_wanted && !m_tiles.isEmpty());
     m_stop->setEnabled(running);
+    // While labels are scanned, the label field keeps the keyboard focus: a
+    // click on Stop does not take it (Alt+T still stops).
+    const bool scanning = running && m_askForLabels->isChecked();
+    m_labelEntry->setVisible(m_askForLabels->isChecked());
+    m_labelEntry->setEnabled(scanning);
+    m_stop->setFocusPolicy(scanning ? Qt::NoFocus : Qt::StrongFocus);
+    if (scanning)
+        m_labelEntry->takeFocus();
 }
 
 void StationWindow::say(const QString &message)
 {
     m_message->setText(message);
-}
-
-bool StationWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_portChoice &&
-        (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress))
-        refreshPortChoices();
-    return QWidget::eventFilter(watched, event);
 }
 
 void StationWindow::closeEvent(QCloseEvent *event)
@@ -530,24 +477,19 @@ void StationWindow::closeEvent(QCloseEvent *event)
 
 void StationWindow::restoreSettings()
 {
-    QSettings stored = settings();
-    if (!restoreGeometry(stored.value(QStringLiteral("geometry")).toByteArray()))
+    const StationSettings kept = StationSettings::load();
+    if (!restoreGeometry(kept.geometry))
         resize(1100, 720); // room for two rows of four tiles
-    setParameterFile(stored.value(QStringLiteral("file")).toString());
-    setPorts(stored.value(QStringLiteral("ports")).toStringList());
-    setLogPath(stored.value(QStringLiteral("log")).toString());
+    setParameterFile(kept.file);
+    setPorts(kept.ports);
+    setLogPath(kept.log);
     // Ticking the box saves the settings, which must not be saved half
     // restored.
     const QSignalBlocker quiet(m_askForLabels);
-    m_askForLabels->setChecked(stored.value(QStringLiteral("labels"), false).toBool());
+    m_askForLabels->setChecked(kept.labels);
 }
 
 void StationWindow::saveSettings() const
 {
-    QSettings stored = settings();
-    stored.setValue(QStringLiteral("file"), m_file);
-    stored.setValue(QStringLiteral("ports"), ports());
-    stored.setValue(QStringLiteral("log"), m_logPath);
-    stored.setValue(QStringLiteral("labels"), m_askForLabels->isChecked());
-    stored.setValue(QStringLiteral("geometry"), saveGeometry());
+    StationSettings{m_file, ports(), m_logPath, m_askForLabels->isChecked(), saveGeometry()}.save();
 }

@@ -4,7 +4,6 @@
 #include "lane/lanegroup.h"
 #include "model/parameterset.h"
 
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -13,9 +12,10 @@
 #include <memory>
 #include <optional>
 
+class LabelEntry;
 class LaneTile;
+class PortChooser;
 class QCheckBox;
-class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLocale;
@@ -23,10 +23,11 @@ class QPushButton;
 
 // Nimbal Station: servo after servo on up to eight adapters at once, for
 // people who do not use a shell. One parameter file, one lane per adapter
-// with a tile that says what to do next, Start and Stop for all, totals and
-// the audit log. While it runs, the file, the lanes and the log stay as
-// they are. Closing it while a servo is being set up finishes that servo
-// first. What it was set up with is kept for the next run.
+// with a tile that says what to do next, one label field for a scanner,
+// Start and Stop for all, totals and the audit log. While it runs, the
+// file, the lanes, the label setting and the log stay as they are. Closing
+// it while a servo is being set up finishes that servo first. What it was
+// set up with is kept for the next run.
 class StationWindow : public QWidget
 {
     Q_OBJECT
@@ -36,7 +37,7 @@ public:
     ~StationWindow() override;
 
     // The station's texts in the language of `locale`, where there is a
-    // translation (Simplified Chinese); false otherwise.
+    // translation (Simplified Chinese), over English; false otherwise.
     static bool installTranslation(const QLocale &locale);
 
     // A parameter file that fails the strict rule of parameter files is
@@ -45,7 +46,7 @@ public:
     bool setParameterFile(const QString &path);
     bool hasValidFile() const { return m_wanted.has_value(); }
 
-    // Lanes, while stopped.
+    // Lanes, the log and whether labels are asked for, while stopped.
     void setPorts(const QStringList &ports);
     QStringList ports() const;
     void setLogPath(const QString &path);
@@ -59,28 +60,22 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    // The port list is read again whenever it is about to be used, so an
-    // adapter plugged in since is in it.
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *buildFileArea();
-    QWidget *buildLaneControls();
     QWidget *buildFooter();
     void chooseFile();
     void chooseLog();
-    void addChosenPort();
     // false, after saying why, when the station has every lane it may, or
     // one on the same device.
     bool addLane(const QString &port);
     void removeLane(LaneTile *tile);
-    void refreshPortChoices();
     void updateControls();
     void watch(Lane *lane, LaneTile *tile);
     void servoDone(Lane *lane, const ServoSetUp::Result &result);
-    void labelEntered(Lane *lane, LaneTile *tile, const QString &label);
+    void showLabelTarget();
+    void showTotals();
     void finished();
-    QString reasonsOf(const ServoSetUp::Result &result) const;
     void say(const QString &message);
     void restoreSettings();
     void saveSettings() const;
@@ -92,10 +87,10 @@ private:
     QLabel *m_fileStatus;
     QVector<QLabel *> m_values;
     QPushButton *m_chooseFile;
+    LabelEntry *m_labelEntry;
     QGridLayout *m_tileGrid;
     QVector<LaneTile *> m_tiles;
-    QComboBox *m_portChoice;
-    QPushButton *m_addLane;
+    PortChooser *m_portChooser;
     QCheckBox *m_askForLabels;
     QLabel *m_logName;
     QPushButton *m_chooseLog;
@@ -104,7 +99,6 @@ private:
     QLabel *m_totals;
     QLabel *m_message;
     std::unique_ptr<LaneGroup> m_group;
-    QSet<QString> m_passedLabels;
     bool m_closeWhenStopped = false;
 };
 

@@ -2,6 +2,49 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>LabelEntry</name>
+    <message>
+        <source>La&amp;bel:</source>
+        <translation>标签(&amp;B)：</translation>
+    </message>
+    <message>
+        <source>Label of the next servo</source>
+        <translation>下一个舵机的标签</translation>
+    </message>
+    <message>
+        <source>Scan or type the label, then Enter</source>
+        <translation>扫描或输入标签，然后按回车</translation>
+    </message>
+    <message>
+        <source>Where the next label goes</source>
+        <translation>下一个标签的去向</translation>
+    </message>
+    <message>
+        <source>Label refused</source>
+        <translation>标签被拒绝</translation>
+    </message>
+    <message>
+        <source>→ the servo on %1</source>
+        <translation>→ %1 上的舵机</translation>
+    </message>
+    <message>
+        <source>%1 is kept for the next servo</source>
+        <translation>%1 已留给下一个舵机</translation>
+    </message>
+    <message>
+        <source>No servo waits for a label</source>
+        <translation>没有舵机在等待标签</translation>
+    </message>
+    <message>
+        <source>Refused: %1</source>
+        <translation>已拒绝：%1</translation>
+    </message>
+    <message>
+        <source>%1 refused: %2</source>
+        <translation>%1 被拒绝：%2</translation>
+    </message>
+</context>
+<context>
     <name>LaneTile</name>
     <message>
         <source>Remove</source>
@@ -14,14 +57,6 @@
     <message>
         <source>Remove the lane of %1</source>
         <translation>移除 %1 的通道</translation>
-    </message>
-    <message>
-        <source>Label of the servo on %1</source>
-        <translation>%1 上舵机的标签</translation>
-    </message>
-    <message>
-        <source>Scan or type the label, then Enter</source>
-        <translation>扫描或输入标签，然后按回车</translation>
     </message>
     <message>
         <source>Stopped</source>
@@ -56,16 +91,43 @@
         <translation>✘ 不合格</translation>
     </message>
     <message>
-        <source>The last servo: %1</source>
-        <translation>上一个舵机：%1</translation>
-    </message>
-    <message>
         <source>Label %1</source>
         <translation>标签 %1</translation>
     </message>
     <message>
         <source>Passed %1 · Failed %2</source>
         <translation>合格 %1 · 不合格 %2</translation>
+    </message>
+    <message>
+        <source>Plug in the next servo</source>
+        <translation>请插入下一个舵机</translation>
+    </message>
+    <message>
+        <source>The next label goes to this servo</source>
+        <translation>下一个标签属于这个舵机</translation>
+    </message>
+    <message>
+        <source>Its label comes after another lane&apos;s</source>
+        <translation>它的标签排在另一个通道之后</translation>
+    </message>
+</context>
+<context>
+    <name>PortChooser</name>
+    <message>
+        <source>&amp;Add lane</source>
+        <translation>添加通道(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Port of a new lane:</source>
+        <translation>新通道的端口(&amp;P)：</translation>
+    </message>
+    <message>
+        <source>Port of a new lane</source>
+        <translation>新通道的端口</translation>
+    </message>
+    <message>
+        <source>Add a lane on this port</source>
+        <translation>在此端口上添加通道</translation>
     </message>
 </context>
 <context>
@@ -98,6 +160,18 @@
         <source>unexpected argument: %1</source>
         <translation>多余的参数：%1</translation>
     </message>
+    <message>
+        <source>Ask for each servo&apos;s label.</source>
+        <translation>为每个舵机询问标签。</translation>
+    </message>
+    <message>
+        <source>Do not ask for labels.</source>
+        <translation>不询问标签。</translation>
+    </message>
+    <message>
+        <source>--labels and --no-labels exclude each other</source>
+        <translation>--labels 与 --no-labels 不能同时使用</translation>
+    </message>
 </context>
 <context>
     <name>StationWindow</name>
@@ -120,40 +194,8 @@
         <translation>第 %1 个字段（%2）是 %3，超出 %4 到 %5 的范围。</translation>
     </message>
     <message>
-        <source>on</source>
-        <translation>开</translation>
-    </message>
-    <message>
-        <source>off</source>
-        <translation>关</translation>
-    </message>
-    <message>
-        <source>nothing came back: no power, not plugged in, or TX and RX not crossed</source>
-        <translation>没有任何回应：没有供电、没有插好，或 TX 与 RX 没有交叉</translation>
-    </message>
-    <message>
-        <source>only the request&apos;s echo came back: no servo answered</source>
-        <translation>只收到请求的回声：没有舵机应答</translation>
-    </message>
-    <message>
-        <source>bytes came back, but never a frame: the wrong speed, or noise</source>
-        <translation>收到了字节，但不成帧：波特率不对，或有干扰</translation>
-    </message>
-    <message>
-        <source>frames came back that failed their checksum: a noisy line</source>
-        <translation>收到的帧校验和错误：线路有干扰</translation>
-    </message>
-    <message>
-        <source>only a frame of another kind came back</source>
-        <translation>只收到另一种帧</translation>
-    </message>
-    <message>
         <source>&amp;Choose file…</source>
         <translation>选择文件(&amp;C)…</translation>
-    </message>
-    <message>
-        <source>&amp;Add lane</source>
-        <translation>添加通道(&amp;A)</translation>
     </message>
     <message>
         <source>Ask for each servo&apos;s &amp;label</source>
@@ -188,18 +230,6 @@
         <translation>参数文件检查</translation>
     </message>
     <message>
-        <source>&amp;Port of a new lane:</source>
-        <translation>新通道的端口(&amp;P)：</translation>
-    </message>
-    <message>
-        <source>Port of a new lane</source>
-        <translation>新通道的端口</translation>
-    </message>
-    <message>
-        <source>Add a lane on this port</source>
-        <translation>在此端口上添加通道</translation>
-    </message>
-    <message>
         <source>Ask for each servo&apos;s label</source>
         <translation>为每个舵机询问标签</translation>
     </message>
@@ -230,10 +260,6 @@
     <message>
         <source>Audit log:</source>
         <translation>审计日志：</translation>
-    </message>
-    <message>
-        <source>%1 servos: %2 passed, %3 failed</source>
-        <translation>%1 个舵机：%2 个合格，%3 个不合格</translation>
     </message>
     <message>
         <source>No file chosen</source>
@@ -294,34 +320,6 @@
     <message>
         <source>The audit log %1 cannot be written: %2; every lane stops.</source>
         <translation>无法写入审计日志 %1：%2；所有通道停止。</translation>
-    </message>
-    <message>
-        <source>The label is empty: scan the servo&apos;s label.</source>
-        <translation>标签是空的：请扫描舵机的标签。</translation>
-    </message>
-    <message>
-        <source>Label %1 has passed already in this log.</source>
-        <translation>标签 %1 在此日志中已经合格过。</translation>
-    </message>
-    <message>
-        <source>%1: wanted %2, found %3</source>
-        <translation>%1：应为 %2，实为 %3</translation>
-    </message>
-    <message>
-        <source>No answer to the write request: %1</source>
-        <translation>写入请求没有应答：%1</translation>
-    </message>
-    <message>
-        <source>No answer to the read-back request: %1</source>
-        <translation>回读请求没有应答：%1</translation>
-    </message>
-    <message>
-        <source>The adapter went away during the write.</source>
-        <translation>写入时适配器断开了。</translation>
-    </message>
-    <message>
-        <source>The adapter went away during the read-back.</source>
-        <translation>回读时适配器断开了。</translation>
     </message>
     <message>
         <source>Finishing the servos being set up…</source>

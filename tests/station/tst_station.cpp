@@ -1,12 +1,15 @@
 // The station, offscreen, against simulated servos: what a person at the
 // line sees and does. The lanes themselves are tested in tests/link.
 
+#include "eventpasses.h"
 #include "programrun.h"
 #include "servosimulator.h"
 #include "stationwindow.h"
 #include "textlines.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -41,6 +44,23 @@ QString textOf(const QWidget *tile, const char *name)
     return tile->findChild<QLabel *>(QLatin1String(name))->text();
 }
 
+// Keys typed into whatever has the keyboard focus when each comes, as a
+// barcode scanner types them: 5 ms a key, then Enter. False when nothing
+// has the focus.
+bool scan(const QString &label)
+{
+    for (const QChar c : label + QLatin1Char('\r')) {
+        QWidget *focus = QApplication::focusWidget();
+        if (!focus)
+            return false;
+        if (c == QLatin1Char('\r'))
+            QTest::keyClick(focus, Qt::Key_Return, Qt::NoModifier, 5);
+        else
+            QTest::keyClick(focus, c.toLatin1(), Qt::NoModifier, 5);
+    }
+    return true;
+}
+
 // Whether the window shows `text` somewhere.
 bool shows(const QWidget &window, const QString &text)
 {
@@ -60,7 +80,8 @@ private slots:
     void init();
     void onePassesOneFailsCountedAndLogged();
     void aRefusedFileIsNeverReplacedAndSendsNothing();
-    void labelsAreLoggedAndARepeatedOneRefused();
+    void oneScannerLabelsTwoLanesEachInItsRow();
+    void aFreshAccountGetsItsLogFolder();
     void closingWhileSettingUpFinishesTheServoFirst();
     void optionsStartItAndSigtermEndsIt();
     void keptSettingsComeBackWhole();
@@ -73,6 +94,8 @@ private:
 void TestStation::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    // As the program does: English, for its plural forms.
+    QVERIFY(StationWindow::installTranslation(QLocale(QLocale::English)));
     // Settings of the tests' own, not the user's.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("config"))));
 }
@@ -99,7 +122,26 @@ void TestStation::onePassesOneFailsCountedAndLogged()
                                  verdictOf(lanes.at(1)) == QLatin1String("fail"),
                              kWaitMs);
     QCOMPARE(textOf(lanes.at(1), "detail").section(QLatin1Char('\n'), 0, 0),
-             QStringLiteral("Neutral Point: wanted 1520, found 1500"));
+             QStringLiteral("Neutral Point: wanted 1520, servo 1500"));
+    // While it runs, only Stop may be used.
+    for (QWidget *control : window.findChildren<QWidget *>()) {
+        const bool mayBeUsed = qobject_cast<QPushButton *>(control) ||
+                               qobject_cast<QComboBox *>(control) ||
+                               qobject_cast<QCheckBox *>(control);
+        if (mayBeUsed && control->isEnabled())
+            QVERIFY2(control->accessibleName() == QLatin1String("Stop every lane"),
+                     qPrintable(control->accessibleName()));
+    }
+    QVERIFY(!window.setParameterFile(dataPath("empty.txt")));
+    window.setPorts({good.slavePath()});
+    QCOMPARE(tiles(window).size(), 2);
+    // Unplugged, the failed servo's verdict and reasons stay until the next.
+    stubborn.setSilent(true);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        textOf(lanes.at(1), "detail").endsWith(QLatin1String("Plug in the next servo")), kWaitMs);
+    QCOMPARE(verdictOf(lanes.at(1)), QStringLiteral("fail"));
+    QCOMPARE(textOf(lanes.at(1), "detail").section(QLatin1Char('\n'), 0, 0),
+             QStringLiteral("Neutral Point: wanted 1520, servo 1500"));
     QCOMPARE(textOf(lanes.at(0), "counts"), QStringLiteral("Passed 1 · Failed 0"));
     QCOMPARE(textOf(lanes.at(1), "counts"), QStringLiteral("Passed 0 · Failed 1"));
     // Both servos in the log (its rows are the lanes' own, tested there).
@@ -137,48 +179,74 @@ void TestStation::aRefusedFileIsNeverReplacedAndSendsNothing()
     QVERIFY(shows(window, QStringLiteral("Refused: Field 6 (MAX Pulse Width) is 3000, outside 500 "
                                          "to 2500.")));
     QVERIFY(!window.start());
-    QCoreApplication::processEvents();
+    EventPasses::run();
     QCOMPARE(servo.receivedBytes(), QByteArray());
 }
 
-// With labels asked for, a lane waits for the servo's label; an empty one
-// and one that passed already in this log are refused.
-void TestStation::labelsAreLoggedAndARepeatedOneRefused()
+// Two lanes and one scanner. The label field holds the focus; the second
+// lane's servo is plugged in while the first one's label is being typed,
+// and each label goes whole to the servo it was scanned for. A refused
+// label says why and leaves its servo waiting.
+void TestStation::oneScannerLabelsTwoLanesEachInItsRow()
 {
-    ServoSimulator servo;
+    ServoSimulator first, second;
+    second.setSilent(true);
     const QString log = m_dir.filePath(QStringLiteral("labels.csv"));
     StationWindow window;
     QVERIFY(window.setParameterFile(dataPath("wanted-values.txt")));
-    window.setPorts({servo.slavePath()});
+    window.setPorts({first.slavePath(), second.slavePath()});
     window.setLogPath(log);
     window.setAskForLabels(true);
     window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
     QVERIFY(window.start());
-    QFrame *tile = tiles(window).constFirst();
-    auto *label = tile->findChild<QLineEdit *>(QStringLiteral("label"));
-    const auto enter = [&](const QString &text) {
-        QTRY_VERIFY_WITH_TIMEOUT(label->isVisible(), kWaitMs);
-        label->clear();
-        QTest::keyClicks(label, text);
-        QTest::keyClick(label, Qt::Key_Return);
-    };
+    const QList<QFrame *> lanes = tiles(window);
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(lanes.at(0), "headline"), QStringLiteral("Scan its label"),
+                              kWaitMs);
+    QVERIFY(shows(window, QStringLiteral("→ the servo on %1").arg(first.slavePath())));
+    QVERIFY(lanes.at(0)->property("labelNext").toBool());
 
-    enter(QString());
-    QCOMPARE(textOf(tile, "detail"), QStringLiteral("The label is empty: scan the servo's label."));
-    enter(QStringLiteral("SN-001"));
-    QTRY_COMPARE_WITH_TIMEOUT(verdictOf(tile), QStringLiteral("pass"), kWaitMs);
-    QVERIFY(linesOf(log).value(1).endsWith(QLatin1String(",SN-001")));
+    QVERIFY(scan(QStringLiteral("=1+1")));
+    QVERIFY(shows(window, QStringLiteral("=1+1 refused: The label begins with '=': a spreadsheet "
+                                         "would take it for a formula")));
+    QCOMPARE(textOf(lanes.at(0), "headline"), QStringLiteral("Scan its label"));
 
-    // The servo is unplugged, and another comes with the same label.
-    servo.setSilent(true);
-    QTRY_COMPARE_WITH_TIMEOUT(textOf(tile, "headline"), QStringLiteral("Plug in a servo"), kWaitMs);
-    servo.setSilent(false);
-    enter(QStringLiteral("SN-001"));
-    QCOMPARE(textOf(tile, "detail"),
-             QStringLiteral("Label SN-001 has passed already in this log."));
-    enter(QStringLiteral("SN-002"));
+    // 64 characters take a third of a second: the second servo comes meanwhile.
+    const QString longLabel = QStringLiteral("SN-A-") + QString(59, QLatin1Char('7'));
+    QTimer::singleShot(100, &second, [&second] { second.setSilent(false); });
+    QVERIFY(scan(longLabel));
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(lanes.at(1), "headline"), QStringLiteral("Scan its label"),
+                              kWaitMs);
+    QVERIFY(scan(QStringLiteral("SN-B")));
     QTRY_COMPARE_WITH_TIMEOUT(linesOf(log).size(), 3, kWaitMs);
-    QVERIFY(linesOf(log).at(2).endsWith(QLatin1String(",SN-002")));
+    const QString rows = linesOf(log).join(QLatin1Char('\n'));
+    QVERIFY2(rows.contains(first.slavePath() + QStringLiteral(",1,PASS,")) &&
+                 rows.contains(second.slavePath() + QStringLiteral(",2,PASS,")),
+             qPrintable(rows));
+    for (const QString &row : linesOf(log).mid(1))
+        QVERIFY2(row.endsWith(row.contains(first.slavePath()) ? QLatin1Char(',') + longLabel
+                                                              : QStringLiteral(",SN-B")),
+                 qPrintable(row));
+    window.stop();
+}
+
+// A fresh account has no documents folder yet: the default log's is made.
+void TestStation::aFreshAccountGetsItsLogFolder()
+{
+    ServoSimulator servo;
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("fresh-home"))));
+    StationWindow window;
+    QVERIFY(window.setParameterFile(dataPath("wanted-values.txt")));
+    window.setPorts({servo.slavePath()});
+    window.setLogPath(QString());
+    const bool started = window.start();
+    qputenv("HOME", home);
+    QVERIFY(started);
+    const QString log =
+        m_dir.filePath(QStringLiteral("fresh-home/Documents/nimbal-station-log.csv"));
+    QTRY_COMPARE_WITH_TIMEOUT(linesOf(log).size(), 2, kWaitMs);
     window.stop();
 }
 
@@ -209,13 +277,16 @@ void TestStation::optionsStartItAndSigtermEndsIt()
 {
     ServoSimulator servo;
     const QString log = m_dir.filePath(QStringLiteral("options.csv"));
+    // Kept from before, and overridden: the servo waits for no label.
+    QSettings(QStringLiteral("Nimbal"), QStringLiteral("Nimbal Station"))
+        .setValue(QStringLiteral("labels"), true);
     QProcess station;
     station.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     station.start(QStringLiteral(NIMBAL_STATION),
                   {QStringLiteral("--file"), dataPath("wanted-values.txt"),
                    QStringLiteral("--port"), servo.slavePath(), QStringLiteral("--log"), log,
-                   QStringLiteral("--start"), QStringLiteral("-platform"),
-                   QStringLiteral("offscreen")});
+                   QStringLiteral("--no-labels"), QStringLiteral("--start"),
+                   QStringLiteral("-platform"), QStringLiteral("offscreen")});
     QVERIFY(station.waitForStarted());
     QTRY_COMPARE_WITH_TIMEOUT(linesOf(log).size(), 2, kWaitMs);
     QVERIFY(linesOf(log).at(1).contains(QLatin1String(",PASS,")));
@@ -228,6 +299,7 @@ void TestStation::optionsStartItAndSigtermEndsIt()
     QSettings kept(QStringLiteral("Nimbal"), QStringLiteral("Nimbal Station"));
     QCOMPARE(kept.value(QStringLiteral("ports")).toStringList(), QStringList{servo.slavePath()});
     QCOMPARE(kept.value(QStringLiteral("log")).toString(), log);
+    QCOMPARE(kept.value(QStringLiteral("labels")).toBool(), false);
 }
 
 // The window's size comes back with labels asked for, and a lane kept for a
@@ -248,6 +320,7 @@ void TestStation::keptSettingsComeBackWhole()
     StationWindow window;
     QCOMPARE(window.size(), QSize(700, 500));
     QCOMPARE(window.ports(), QStringList{port});
+    QVERIFY(window.findChild<QCheckBox *>()->isChecked());
 }
 
 void TestStation::chineseUnderAChineseLocale()
@@ -259,6 +332,8 @@ void TestStation::chineseUnderAChineseLocale()
     QCOMPARE(textOf(tiles(window).constFirst(), "headline"), QStringLiteral("已停止"));
     QVERIFY(!window.setParameterFile(dataPath("empty.txt")));
     QVERIFY(shows(window, QStringLiteral("已拒绝：文件是空的。")));
+    // The link's words too.
+    QVERIFY(shows(window, QStringLiteral("0 个舵机：0 个合格，0 个不合格")));
 }
 
 QTEST_MAIN(TestStation)

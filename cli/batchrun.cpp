@@ -4,10 +4,12 @@
 #include "commandtable.h"
 #include "console.h"
 #include "exitstatus.h"
+#include "files/auditlog.h"
 #include "lane/lanegroup.h"
 #include "lane/terminationwatch.h"
-#include "linktext.h"
 #include "parameterformat.h"
+#include "stdinlines.h"
+#include "text/linktext.h"
 
 #include <QEventLoop>
 #include <QLocale>
@@ -15,7 +17,8 @@
 
 BatchRun::BatchRun(const Invocation &invocation, Console &console)
     : m_console(console), m_servo(invocation.servo), m_file(invocation.arguments.constFirst()),
-      m_logFile(invocation.value("log")), m_count(invocation.number("count", 0))
+      m_logFile(invocation.value("log")), m_count(invocation.number("count", 0)),
+      m_labels(invocation.isSet("labels"))
 {}
 
 int BatchRun::run()
@@ -23,7 +26,8 @@ int BatchRun::run()
     const std::optional<ParameterSet> wanted = checkedInput();
     if (!wanted)
         return ExitStatus::kBadInput;
-    LaneGroup group({m_servo.ports, *wanted, m_servo.timeoutMs, m_servo.retries, false, m_count});
+    LaneGroup group(
+        {m_servo.ports, *wanted, m_servo.timeoutMs, m_servo.retries, m_labels, m_count});
     QString reason;
     if (!m_logFile.isEmpty() && !group.openLog(m_logFile, &reason)) {
         m_console.message(m_logFile, QStringLiteral("cannot append: %1").arg(reason));
@@ -31,17 +35,53 @@ int BatchRun::run()
     }
     for (Lane *lane : group.lanes()) {
         if (!lane->open()) {
-            m_console.message(lane->port(), LinkText::cannotOpen(lane->openProblem()));
+            m_console.message(lane->port(), LinkText::cannotOpen(lane->adapterProblem()));
             return ExitStatus::kPortTrouble;
         }
     }
     watch(group);
+    StdinLines lines;
+    if (m_labels) {
+        const auto feed = [this, &group, &lines] {
+            feedLabels(group, lines);
+        };
+        QObject::connect(&lines, &StdinLines::arrived, &group, feed);
+        QObject::connect(&group, &LaneGroup::labelsChanged, &group, feed);
+        QObject::connect(&group, &LaneGroup::labelRefused, &group,
+                         [this, feed](const QString &label, const QString &reason) {
+                             m_console.message(QStringLiteral("label %1").arg(label),
+                                               QStringLiteral("refused: %1").arg(reason));
+                             feed();
+                         });
+        lines.start();
+    }
     waitUntilFinished(group);
-    m_console.out(QStringLiteral("%1 servos: %2 passed, %3 failed")
-                      .arg(group.done())
-                      .arg(group.passed())
-                      .arg(group.failed()));
-    return status(group);
+    m_console.out(LinkText::totals(group.done(), group.passed(), group.failed()));
+    return ExitStatus::of(ExitStatus::BatchEnd{m_logFailed || m_console.outputFailed(),
+                                               group.portWasLost(), group.failed() > 0,
+                                               m_count != 0 && group.done() < m_count});
+}
+
+void BatchRun::feedLabels(LaneGroup &group, StdinLines &lines)
+{
+    // A label given moves the lanes on, which asks again: the loop below
+    // goes on instead.
+    if (m_feeding)
+        return;
+    m_feeding = true;
+    while (group.laneForNextLabel() && group.isRunning()) {
+        const std::optional<QString> line = lines.take();
+        if (line) {
+            group.offerLabel(*line);
+            continue;
+        }
+        if (lines.atEnd()) {
+            m_console.message(QStringLiteral("standard input ended: no more labels; stopping"));
+            group.stop();
+        }
+        break;
+    }
+    m_feeding = false;
 }
 
 std::optional<ParameterSet> BatchRun::checkedInput()
@@ -82,7 +122,10 @@ void BatchRun::watch(LaneGroup &group)
         QObject::connect(lane, &Lane::stateChanged, &group, [this, &group, lane](Lane::State s) {
             if (s == Lane::State::WaitingForServo)
                 m_console.message(lane->port(),
-                                  QStringLiteral("waiting for servo %1").arg(group.done() + 1));
+                                  QStringLiteral("waiting for servo %1").arg(group.nextNumber()));
+            else if (s == Lane::State::WaitingForLabel)
+                m_console.message(lane->port(), QStringLiteral("a servo is there: its label, "
+                                                               "please"));
             else if (s == Lane::State::WaitingUntilGone)
                 m_console.message(
                     lane->port(),
@@ -113,7 +156,7 @@ void BatchRun::report(Lane *lane, int number, const Lane::Result &result, bool w
     if (withPort)
         line += result.port + QLatin1Char(' ');
     line += result.passed() ? QStringLiteral("PASS") : QStringLiteral("FAIL");
-    const QStringList problems = LinkText::problems(result, m_servo.timeoutMs);
+    const QStringList problems = ServoSession::problems(result, m_servo.timeoutMs);
     if (!problems.isEmpty())
         line += QLatin1Char(' ') + problems.join(QLatin1String("; "));
     m_console.out(line);
@@ -128,16 +171,4 @@ void BatchRun::waitUntilFinished(LaneGroup &group)
     group.start();
     if (group.isRunning())
         loop.exec();
-}
-
-int BatchRun::status(const LaneGroup &group) const
-{
-    if (m_logFailed || m_console.outputFailed())
-        return ExitStatus::kBadInput;
-    // A lost port has been said when it was lost.
-    if (group.portWasLost())
-        return ExitStatus::kPortTrouble;
-    if (group.failed() > 0)
-        return ExitStatus::kDifferent;
-    return m_count != 0 && group.done() < m_count ? ExitStatus::kStopped : ExitStatus::kSuccess;
 }

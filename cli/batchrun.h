@@ -11,12 +11,15 @@
 
 class Console;
 class LaneGroup;
+class StdinLines;
 struct Invocation;
 
 // nimbalctl batch: the production loop of link/'s lanes on up to eight
 // ports at once, each servo's result printed as it comes (with its port
-// when there are several) and kept in the audit log. It waits in the event
-// loop until the count is reached or SIGINT or SIGTERM stops the lanes; a
+// when there are several) and kept in the audit log. With --labels, each
+// servo's label is read from standard input, a line each, given to the
+// servos in the order they are found. It waits in the event loop until the
+// count is reached, SIGINT or SIGTERM stops the lanes, or the labels end; a
 // servo being set up is finished first. The batch passes (exit 0) only when
 // every servo passed and, with --count N, N servos were done.
 class BatchRun
@@ -31,15 +34,18 @@ private:
     // file, the ports or the log will not do.
     std::optional<ParameterSet> checkedInput();
     void watch(LaneGroup &group);
+    // Gives the lines that have come to the servos that wait for labels.
+    void feedLabels(LaneGroup &group, StdinLines &lines);
     void report(Lane *lane, int number, const Lane::Result &result, bool withPort);
     void waitUntilFinished(LaneGroup &group);
-    int status(const LaneGroup &group) const;
 
     Console &m_console;
     ServoSession::Options m_servo;
     QString m_file;
     QString m_logFile;
     int m_count = 0;
+    bool m_labels = false;
+    bool m_feeding = false;
     bool m_logFailed = false;
     QHash<Lane *, int> m_numbers; // each lane's latest servo
 };

@@ -59,19 +59,27 @@ const QVector<CommandInfo> kCommands = {
          "The production loop. Sends a read request every %1 ms until a servo answers, writes "
          "the values of FILE and verifies them, and prints one line per servo: number, time, "
          "PASS or FAIL, and on failure each field as \"name: wanted X, servo Y\". Then waits "
-         "until the servo has stopped answering for %2 ms (unplug it) and starts over. SIGINT "
-         "or SIGTERM ends the loop between servos and prints a summary. With --port given up "
-         "to %3 times, a loop runs on each port at once, and each result line names its port; "
-         "an adapter that goes away is tried again every second. Exits with 0 when every "
-         "servo passed and, with --count, all N were done.")
+         "until the servo has stopped answering for %2 ms (unplug it) and starts over; an "
+         "answer with other values than the servo was left with is another servo, set up at "
+         "once. SIGINT or SIGTERM ends the loop between servos and prints a summary. With "
+         "--port given up to %3 times, a loop runs on each port at once, and each result line "
+         "names its port; an adapter that goes away is tried again every second. Servos are "
+         "numbered on from the last number in the log. Exits with 0 when every servo passed "
+         "and, with --count, all N were done.")
          .arg(Lane::kProbeIntervalMs)
          .arg(Lane::kGoneAfterMs)
          .arg(LaneGroup::kMostLanes),
      {{{"log"}, "CSV",
        "Append one row per servo to CSV: time (ISO 8601), port, number, result, the fourteen "
-       "values the servo held before the write, the fourteen read back, and its label (empty "
-           "here). Never the parameter file itself."},
-      {{"count"}, "N", "Stop after N servos.", 1}},
+       "values the servo held before the write, the fourteen read back, and its label. Never "
+       "the parameter file itself."},
+      {{"count"}, "N", "Stop after N servos.", 1},
+      {{"labels"}, "",
+       "Read each servo's label from standard input, a line each, given to the servos in the "
+       "order they are found; a label that is refused (empty, with a control character, "
+       "longer than 64 characters, beginning with =, +, - or @, on another port's servo, or "
+       "passed already in the log) is said on standard error and the next line is read. The "
+       "batch stops when standard input ends and a servo waits for a label."}},
      Servo::Always, 1, 1, Commands::batch},
     {"doctor", "", "Say why a servo does not answer on a port.",
  QStringLiteral(

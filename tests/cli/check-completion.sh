@@ -54,7 +54,7 @@ expect "--format --out $servo_options" nimbalctl read -
 expect "--no-verify $servo_options" nimbalctl write -
 expect "$servo_options" nimbalctl set -
 expect "$servo_options" nimbalctl diff -
-expect "--log --count $servo_options" nimbalctl batch -
+expect "--log --count --labels $servo_options" nimbalctl batch -
 expect "--json $servo_options" nimbalctl doctor -
 expect "table line json" nimbalctl read --format ""
 expect "json" nimbalctl read --format = j

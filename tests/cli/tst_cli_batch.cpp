@@ -41,6 +41,7 @@ private slots:
     void batchOnTwoPortsNamesEachServosPort();
     void logThatIsTheParameterFileIsRefused_data();
     void logThatIsTheParameterFileIsRefused();
+    void labelsFromStandardInputGoToTheServosInTurn();
 };
 
 // Three servos plugged in and out in turn; the second one keeps its own
@@ -140,11 +141,11 @@ void CliBatchTest::batchExitStatus_data()
     QTest::newRow("no count, stopped before any")
         << asPlugged << QString() << 0 << 0 << none << "0 servos: 0 passed, 0 failed";
     QTest::newRow("no count, stopped after one")
-        << asPlugged << QString() << 1 << 0 << passed << "1 servos: 1 passed, 0 failed";
+        << asPlugged << QString() << 1 << 0 << passed << "1 servo: 1 passed, 0 failed";
     QTest::newRow("count 3, stopped before any")
         << asPlugged << "3" << 0 << 5 << none << "0 servos: 0 passed, 0 failed";
     QTest::newRow("count 3, stopped after one")
-        << asPlugged << "3" << 1 << 5 << passed << "1 servos: 1 passed, 0 failed";
+        << asPlugged << "3" << 1 << 5 << passed << "1 servo: 1 passed, 0 failed";
     QTest::newRow("port lost during the write") << ServoSetUp([](ServoSimulator &servo) {
         connect(&servo, &ServoSimulator::requestReceived, &servo,
                 [&servo](const QByteArray &request) {
@@ -152,7 +153,7 @@ void CliBatchTest::batchExitStatus_data()
                         servo.vanish();
                 });
     }) << "3" << -1 << 3 << QStringList{" FAIL port lost during the write"}
-                                                << "1 servos: 0 passed, 1 failed";
+                                                << "1 servo: 0 passed, 1 failed";
 }
 
 // The summary comes last, and the status says whether the batch did all it
@@ -252,7 +253,7 @@ void CliBatchTest::batchLogOnAFullDiskKeepsWholeRows()
                                   .arg(log)),
              qPrintable(run.err));
     QCOMPARE(readAll(log), earlierRows);
-    QVERIFY2(run.out.endsWith(QLatin1String(" PASS\n1 servos: 1 passed, 0 failed\n")),
+    QVERIFY2(run.out.endsWith(QLatin1String(" PASS\n1 servo: 1 passed, 0 failed\n")),
              qPrintable(run.out));
 }
 
@@ -311,6 +312,42 @@ void CliBatchTest::logThatIsTheParameterFileIsRefused()
     QCOMPARE(readAll(file), line);
     drain();
     QCOMPARE(m_servo->receivedBytes(), QByteArray());
+}
+
+// --labels: a line of standard input for each servo, in the order they are
+// found; a refused one is said and the next line read.
+void CliBatchTest::labelsFromStandardInputGoToTheServosInTurn()
+{
+    const QString log = m_dir.filePath(QStringLiteral("labels.csv"));
+    m_servo->setSilent(true);
+    Launch launch;
+    launch.standardInput = "=1+1\nSN-1\nSN-2\n";
+    int plugged = 0;
+    launch.onErrorLine = [&](const QString &line, QProcess &) {
+        if (line.contains(QLatin1String(": waiting for servo "))) {
+            m_servo->setValues(ServoSimulator::startValues());
+            m_servo->setSilent(false);
+            ++plugged;
+        } else if (line.endsWith(QLatin1String(": unplug it"))) {
+            m_servo->setSilent(true);
+        }
+    };
+    const Run run =
+        nimbalctl({QStringLiteral("batch"), QStringLiteral("-p"), m_port,
+                   QStringLiteral("--labels"), QStringLiteral("--count"), QStringLiteral("2"),
+                   QStringLiteral("--log"), log, dataPath(kWanted)},
+                  launch);
+    VERIFY_RUN(run, 0);
+    QCOMPARE(plugged, 2);
+    QVERIFY2(run.err.contains(QStringLiteral("nimbalctl: label =1+1: refused: the label begins "
+                                             "with '=': a spreadsheet would take it for a "
+                                             "formula\n")),
+             qPrintable(run.err));
+    const QStringList rows = QString::fromUtf8(readAll(log)).split(QLatin1Char('\n')).mid(1, 2);
+    QCOMPARE(rows.size(), 2);
+    QVERIFY2(rows.at(0).endsWith(QLatin1String(",SN-1")) &&
+                 rows.at(1).endsWith(QLatin1String(",SN-2")),
+             qPrintable(rows.join(QLatin1Char('\n'))));
 }
 
 QTEST_GUILESS_MAIN(CliBatchTest)

@@ -146,7 +146,7 @@ void CliHostileTest::asciiDigitsInEveryLocale()
                   {{}, {QStringLiteral("LANG=") + locale, QStringLiteral("LC_ALL=") + locale}});
     VERIFY_RUN(run, 0);
     const QRegularExpression result(
-        QStringLiteral("^1 [0-9]{2}:[0-9]{2}:[0-9]{2} PASS\n1 servos: 1 passed, 0 failed\n$"));
+        QStringLiteral("^1 [0-9]{2}:[0-9]{2}:[0-9]{2} PASS\n1 servo: 1 passed, 0 failed\n$"));
     QVERIFY2(result.match(run.out).hasMatch(), qPrintable(run.out));
     const QRegularExpression trace(QStringLiteral("^[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} [TR]X "),
                                    QRegularExpression::MultilineOption);

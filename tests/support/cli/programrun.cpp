@@ -49,6 +49,10 @@ Run runProgram(const QString &program, const QStringList &arguments, const Launc
     }
     if (!started)
         return run;
+    if (!launch.standardInput.isEmpty()) {
+        process.write(launch.standardInput);
+        process.closeWriteChannel();
+    }
     loop.exec();
     if (process.state() != QProcess::NotRunning) {
         process.kill();

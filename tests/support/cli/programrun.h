@@ -1,6 +1,7 @@
 #ifndef NIMBAL_TESTS_PROGRAMRUN_H
 #define NIMBAL_TESTS_PROGRAMRUN_H
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -31,6 +32,7 @@ struct Launch
     QStringList environment;    // "NAME=VALUE" added to the test's own
     QString standardOutputFile; // instead of a pipe to the test
     int standardOutput = -1;    // a descriptor the program gets as its stdout
+    QByteArray standardInput;   // written to its stdin, which then ends; none: left open
 };
 
 // Runs `program` to its end, or kills it after kProcessLimitMs. The test's

@@ -1,8 +1,8 @@
 // The station's CPU time: its window with eight lanes idle (no servo
 // plugged in, every lane asking four times a second), and with eight
 // lanes setting up servo after servo (each servo unplugged once its lane
-// has told the verdict, and plugged in again when the lane waits for the
-// next). The simulated servos run in a thread of their own; the figure is
+// has told the verdict, and plugged in again once the lane has seen it
+// gone). The simulated servos run in a thread of their own; the figure is
 // the CPU time of the window's thread.
 //
 // usage: nimbal-bench-station [SECONDS_PER_PHASE]   (default 8)
@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFrame>
 #include <QTemporaryDir>
@@ -73,11 +74,34 @@ int main(int argc, char *argv[])
     const double idleMs = cpuMsFor(seconds);
 
     const QList<QFrame *> tiles = window.findChildren<QFrame *>(QStringLiteral("lane"));
+    // A new verdict shown: the servo is unplugged, and the next plugged in
+    // once the lane has seen it gone (the verdict stays on the tile until
+    // the next servo is found, and a servo that holds the values just read
+    // back is told from the last only by its absence).
+    struct Hands
+    {
+        bool armed = true; // no verdict shown since the servo was plugged in
+        QElapsedTimer unplugged;
+    };
+    std::vector<Hands> hands(tiles.size());
+    for (int i = 0; i < tiles.size(); ++i)
+        servos.plug(i, true);
     const double busyMs = cpuMsFor(seconds, [&] {
-        // A verdict shown: the servo is unplugged; none: one is plugged in.
         for (int i = 0; i < tiles.size(); ++i) {
             const QString verdict = tiles.at(i)->property("verdict").toString();
-            servos.plug(i, verdict != QLatin1String("pass") && verdict != QLatin1String("fail"));
+            const bool told = verdict == QLatin1String("pass") || verdict == QLatin1String("fail");
+            Hands &h = hands[std::size_t(i)];
+            if (!told) {
+                h.armed = true;
+            } else if (h.armed) {
+                h.armed = false;
+                servos.plug(i, false);
+                h.unplugged.start();
+            }
+            if (h.unplugged.isValid() && h.unplugged.elapsed() > Lane::kGoneAfterMs + 300) {
+                h.unplugged.invalidate();
+                servos.plug(i, true);
+            }
         }
     });
     QFile log(config.filePath(QStringLiteral("servos.csv")));

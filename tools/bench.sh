@@ -2,7 +2,8 @@
 # Installs what is missing, builds the benchmarks (the bench preset, in
 # build/bench)
 # and runs each in turn: receiver, startup, roundtrip, sustained, noise, cli,
-# lanes, station.
+# lanes, station, and stall (twice: with glib's event dispatcher and Qt's
+# own).
 # Every figure is one "name: value" line; a figure with a target carries it
 # beside the value. Exits non-zero only when a benchmark fails to run, not
 # when a figure misses its target.
@@ -12,7 +13,7 @@ cd "$(dirname "$0")/.."
 source tools/deps.sh
 install_packages "${BUILD_PACKAGES[@]}"
 
-benchmarks=(receiver startup roundtrip sustained noise cli lanes station)
+benchmarks=(receiver startup roundtrip sustained noise cli lanes station stall)
 targets=(nimbal-servo-sim nimbal-startup-probe nimbalctl nimbal-cli-anchor)
 for name in "${benchmarks[@]}"; do
     targets+=("nimbal-bench-$name")
@@ -45,6 +46,8 @@ for name in "${benchmarks[@]}"; do
         failed+=("$name")
     fi
 done
+echo "== stall, Qt's own event dispatcher"
+QT_NO_GLIB=1 "$(path_of stall)" || failed+=("stall (QT_NO_GLIB=1)")
 
 if [ ${#failed[@]} -gt 0 ]; then
     echo "failed: ${failed[*]}" >&2

@@ -1,6 +1,10 @@
 #include "files/auditlog.h"
 
 #include "files/filesaver.h"
+#include "files/parameterfile.h"
+
+#include <QCryptographicHash>
+#include <QUuid>
 
 #include <QFile>
 #include <QFileInfo>
@@ -57,6 +61,19 @@ constexpr qint64 kLongestLine = 64 * 1024;
 
 } // namespace
 
+AuditLog::Run AuditLog::Run::begin(const QString &station, const QString &recipePath,
+                                   const ParameterSet &wanted, const QString &operatorName,
+                                   const QString &software)
+{
+    const QByteArray line = ParameterFile::lineOf(wanted).toUtf8();
+    return {station,
+            QUuid::createUuid().toString(QUuid::WithoutBraces),
+            QFileInfo(recipePath).fileName(),
+            QString::fromLatin1(QCryptographicHash::hash(line, QCryptographicHash::Sha256).toHex()),
+            operatorName,
+            software};
+}
+
 QStringList AuditLog::header()
 {
     QStringList names = {QStringLiteral("time"), QStringLiteral("port"), QStringLiteral("number"),
@@ -66,7 +83,11 @@ QStringList AuditLog::header()
             names.append(
                 QStringLiteral("%1_%2").arg(QLatin1String(when), QLatin1String(param.name)));
     }
-    return names << QStringLiteral("label");
+    return names << QStringLiteral("label") << QStringLiteral("station") << QStringLiteral("run")
+                 << QStringLiteral("recipe_file") << QStringLiteral("recipe_sha256")
+                 << QStringLiteral("operator") << QStringLiteral("software")
+                 << QStringLiteral("recorded_at") << QStringLiteral("label_checked")
+                 << QStringLiteral("failed_fields");
 }
 
 bool AuditLog::append(const Row &row, QString *reason)
@@ -76,8 +97,59 @@ bool AuditLog::append(const Row &row, QString *reason)
                           row.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL")};
     appendValues(&fields, row.before);
     appendValues(&fields, row.after);
-    fields.append(field(row.label));
+    for (const QString &text : {row.label, row.run.station, row.run.id, row.run.recipeFile,
+                                row.run.recipeSha256, row.run.operatorName, row.run.software})
+        fields.append(field(text));
+    fields << row.recordedAt.toUTC().toString(Qt::ISODateWithMs) << field(row.labelChecked)
+           << field(row.failedFields.join(QLatin1Char(' ')));
     return appendLine(fields, reason);
+}
+
+std::optional<AuditLog::Row> AuditLog::rowOf(const QStringList &header, const QStringList &fields)
+{
+    // A row appended to a log of an earlier version has the columns its
+    // header lacks, by today's names.
+    QStringList names = header;
+    const QStringList today = AuditLog::header();
+    if (today.mid(0, int(names.size())) == names)
+        names = today;
+    const auto value = [&](const QString &name) {
+        return fields.value(int(names.indexOf(name)));
+    };
+    const auto values = [&](const char *when, ParameterSet *set) {
+        for (const ParameterInfo &param : kParameters) {
+            bool ok = false;
+            set->setValue(param.id, value(QStringLiteral("%1_%2").arg(QLatin1String(when),
+                                                                      QLatin1String(param.name)))
+                                        .toInt(&ok));
+            if (!ok)
+                return false;
+        }
+        return true;
+    };
+    Row row;
+    bool ok = false;
+    row.number = value(QStringLiteral("number")).toInt(&ok);
+    row.time = QDateTime::fromString(value(QStringLiteral("time")), Qt::ISODate);
+    const QString result = value(QStringLiteral("result"));
+    if (!ok || !row.time.isValid() ||
+        (result != QLatin1String("PASS") && result != QLatin1String("FAIL")) ||
+        !values("before", &row.before))
+        return std::nullopt;
+    row.passed = result == QLatin1String("PASS");
+    ParameterSet after;
+    if (values("after", &after))
+        row.after = after;
+    row.port = value(QStringLiteral("port"));
+    row.label = value(QStringLiteral("label"));
+    row.run = {value(QStringLiteral("station")),     value(QStringLiteral("run")),
+               value(QStringLiteral("recipe_file")), value(QStringLiteral("recipe_sha256")),
+               value(QStringLiteral("operator")),    value(QStringLiteral("software"))};
+    row.recordedAt = QDateTime::fromString(value(QStringLiteral("recorded_at")), Qt::ISODateWithMs);
+    row.labelChecked = value(QStringLiteral("label_checked"));
+    row.failedFields =
+        value(QStringLiteral("failed_fields")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return row;
 }
 
 QStringList AuditLog::fieldsOf(const QString &text)
@@ -108,11 +180,21 @@ QStringList AuditLog::fieldsOf(const QString &text)
 AuditLog::Contents AuditLog::contentsOf(const QString &path)
 {
     Contents contents;
+    forEachRow(path, [&contents](const Row &row) {
+        contents.lastNumber = qMax(contents.lastNumber, row.number);
+        if (row.passed && !row.label.isEmpty())
+            contents.passedLabels.insert(row.label);
+    });
+    return contents;
+}
+
+bool AuditLog::forEachRow(const QString &path, const std::function<void(const Row &)> &take)
+{
     QFile file(path);
     // Only a regular file holds rows: a FIFO would wait for a writer, and a
     // device gives nothing back that was written to it.
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return contents;
+        return false;
     const auto nextLine = [&file] {
         QByteArray line = file.readLine(kLongestLine);
         if (!line.endsWith('\n') && !file.atEnd()) {
@@ -123,23 +205,12 @@ AuditLog::Contents AuditLog::contentsOf(const QString &path)
         }
         return fieldsOf(QString::fromUtf8(line));
     };
-    const QStringList names = nextLine();
-    const int number = int(names.indexOf(QStringLiteral("number")));
-    const int result = int(names.indexOf(QStringLiteral("result")));
-    const int label = int(names.indexOf(QStringLiteral("label")));
-    while (number >= 0 && result >= 0 && !file.atEnd()) {
-        const QStringList fields = nextLine();
-        if (fields.size() <= qMax(number, result))
-            continue;
-        bool ok = false;
-        const int n = fields.at(number).toInt(&ok);
-        if (ok)
-            contents.lastNumber = qMax(contents.lastNumber, n);
-        if (label >= 0 && fields.at(result) == QLatin1String("PASS") &&
-            !fields.value(label).isEmpty())
-            contents.passedLabels.insert(fields.value(label));
+    const QStringList header = nextLine();
+    while (!file.atEnd()) {
+        if (const std::optional<Row> row = rowOf(header, nextLine()))
+            take(*row);
     }
-    return contents;
+    return true;
 }
 
 bool AuditLog::sameFile(const QString &a, const QString &b)

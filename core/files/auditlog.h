@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // The CSV log of servos set up one after another, by nimbalctl batch and
@@ -16,8 +17,13 @@
 // original setup is ever lost and every result can be proven later.
 //
 // Columns: time, port, number, result, before_NAME x14, after_NAME x14,
-// label; the label (a servo's serial number, where a line asks for one)
-// comes last, so logs of earlier versions read the same column by column.
+// label (a servo's serial number, where a line asks for one), then what
+// the line record keeps of each servo: station, run, recipe_file,
+// recipe_sha256, operator, software, recorded_at (UTC, with milliseconds),
+// label_checked (line, local, or empty without a label) and failed_fields
+// (the names of the fields read back wrong). Columns are only ever added
+// at the end, so readers of earlier logs read the same column by column,
+// and rows appended to an earlier log are read by today's names.
 //
 // A spreadsheet takes a cell that begins with =, +, - or @ (or a tab or a
 // carriage return before one) for a formula and runs it; quality engineers
@@ -34,6 +40,23 @@
 class AuditLog
 {
 public:
+    // What is the same on every row of a run of the production loop.
+    struct Run
+    {
+        QString station;      // the station's name
+        QString id;           // new at each start
+        QString recipeFile;   // the parameter file's name
+        QString recipeSha256; // of its line as written to the servo, in hex
+        QString operatorName; // may be empty
+        QString software;     // "nimbalctl 1.4.0"
+
+        // A new run of `station`, setting servos up with `wanted` from the
+        // parameter file at `recipePath`.
+        static Run begin(const QString &station, const QString &recipePath,
+                         const ParameterSet &wanted, const QString &operatorName,
+                         const QString &software);
+    };
+
     struct Row
     {
         QDateTime time;
@@ -43,6 +66,10 @@ public:
         ParameterSet before;
         std::optional<ParameterSet> after; // none when nothing was read back
         QString label;
+        Run run;
+        QDateTime recordedAt;     // UTC
+        QString labelChecked;     // "line", "local", or empty without a label
+        QStringList failedFields; // parameter names
     };
 
     AuditLog() = default;
@@ -66,6 +93,10 @@ public:
     // The text a field of a row stands for: quotes and the formula guard
     // taken off.
     static QStringList fieldsOf(const QString &line);
+    // The row that `fields` of a line hold under the log's `header`; none
+    // when they are not a row (too few fields, a number or a time that is
+    // not one).
+    static std::optional<Row> rowOf(const QStringList &header, const QStringList &fields);
 
     // What a run that appends to an existing log must know of it.
     struct Contents
@@ -74,8 +105,12 @@ public:
         int lastNumber = 0;         // the highest servo number; 0: none
     };
     // Reads the log at `path`; nothing found where it does not exist or has
-    // no header. A line longer than any row may be is passed over.
+    // no header.
     static Contents contentsOf(const QString &path);
+    // Gives each row of the log at `path` to `take`, in order; a line that
+    // is no row, or longer than any row may be, is passed over. False when
+    // it is not a regular file that can be read.
+    static bool forEachRow(const QString &path, const std::function<void(const Row &)> &take);
 
     // Whether the two paths name one file: the same device and inode (so a
     // link or another path to it counts), or where the system has none, the

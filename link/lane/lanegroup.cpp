@@ -4,6 +4,7 @@
 #include "port/portlist.h"
 
 #include <QDateTime>
+#include <QPointer>
 
 #include <utility>
 
@@ -97,8 +98,13 @@ void LaneGroup::record(Lane *lane, const Lane::Result &result)
     m_pending.enqueue({lane, number, result});
     if (!m_log->isOpen())
         return written(true, QString());
+    QStringList failed;
+    for (const Parameter id : result.differing)
+        failed.append(QLatin1String(infoOf(id).name));
     m_log->append({QDateTime::currentDateTime(), result.port, number, result.passed(),
-                   result.before, result.after, result.label});
+                   result.before, result.after, result.label, m_settings.run,
+                   QDateTime::currentDateTimeUtc(),
+                   result.label.isEmpty() ? QString() : m_labelChecked.value(lane), failed});
 }
 
 void LaneGroup::written(bool logged, const QString &reason)
@@ -139,18 +145,68 @@ void LaneGroup::laneMoved(Lane *lane, Lane::State state)
 
 void LaneGroup::offerLabel(const QString &scanned)
 {
-    const QString label = LabelRegister::trimmed(scanned);
+    m_offers.enqueue(scanned);
+    takeOffers();
+}
+
+void LaneGroup::takeOffers()
+{
+    while (!m_checking && !m_offers.isEmpty()) {
+        const QString label = LabelRegister::trimmed(m_offers.dequeue());
+        const Lane *lane = laneForNextLabel();
+        const QString refusal = m_labels.refusal(label, lane ? lane->port() : QString());
+        if (!refusal.isEmpty()) {
+            emit labelRefused(label, refusal);
+        } else if (!lane && !m_kept.isEmpty()) {
+            emit labelRefused(label, keptAlready());
+        } else if (!m_lineCheck) {
+            place(label, QStringLiteral("local"));
+        } else {
+            m_checking = true;
+            const QPointer<LaneGroup> self(this);
+            m_lineCheck(label, [self, label](const LabelCheck::Answer &answer) {
+                if (self)
+                    self->lineAnswered(label, answer);
+            });
+        }
+    }
+}
+
+QString LaneGroup::keptAlready() const
+{
+    return tr("label %1 is kept for the next servo already: plug a servo in before the next "
+              "label")
+        .arg(m_kept);
+}
+
+void LaneGroup::lineAnswered(const QString &label, const LabelCheck::Answer &answer)
+{
+    m_checking = false;
+    using Kind = LabelCheck::Answer::Kind;
+    if (answer.kind == Kind::Passed) {
+        emit labelRefused(label,
+                          tr("label %1 has passed already on %2").arg(label, answer.station));
+    } else {
+        if (answer.kind == Kind::Unknown)
+            emit lineUnchecked(answer.why);
+        place(label, answer.kind == Kind::Free ? QStringLiteral("line") : QStringLiteral("local"));
+    }
+    takeOffers();
+}
+
+void LaneGroup::place(const QString &label, const QString &checked)
+{
+    // While the line was asked, the lane that waited may have gone.
     Lane *lane = laneForNextLabel();
     const QString refusal = m_labels.refusal(label, lane ? lane->port() : QString());
     if (!refusal.isEmpty())
         return emit labelRefused(label, refusal);
     if (lane)
-        return giveLabel(lane, label);
+        return giveLabel(lane, label, checked);
     if (!m_kept.isEmpty())
-        return emit labelRefused(label, tr("label %1 is kept for the next servo already: plug "
-                                           "a servo in before the next label")
-                                            .arg(m_kept));
+        return emit labelRefused(label, keptAlready());
     m_kept = label;
+    m_keptChecked = checked;
     emit labelsChanged();
 }
 
@@ -163,13 +219,14 @@ void LaneGroup::giveKeptLabel()
     // What was true when it was kept may not be any more.
     const QString refusal = m_labels.refusal(label, lane->port());
     if (refusal.isEmpty())
-        return giveLabel(lane, label);
+        return giveLabel(lane, label, m_keptChecked);
     emit labelsChanged();
     emit labelRefused(label, refusal);
 }
 
-void LaneGroup::giveLabel(Lane *lane, const QString &label)
+void LaneGroup::giveLabel(Lane *lane, const QString &label, const QString &checked)
 {
     m_labels.claim(lane->port(), label);
+    m_labelChecked.insert(lane, checked);
     lane->setLabel(label);
 }

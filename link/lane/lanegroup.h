@@ -1,9 +1,12 @@
 #ifndef NIMBAL_LANEGROUP_H
 #define NIMBAL_LANEGROUP_H
 
+#include "files/auditlog.h"
+#include "files/labelcheck.h"
 #include "lane/labelregister.h"
 #include "lane/lane.h"
 
+#include <QHash>
 #include <QObject>
 #include <QQueue>
 #include <QString>
@@ -22,7 +25,8 @@ class AuditLogWriter;
 // whole to the lane that has waited longest. A label offered while no
 // servo waits is kept for the next one found. The register of labels
 // refuses what its rule refuses, a label on another lane's servo, and one
-// that passed in the log or on this run.
+// that passed in the log or on this run; with a line check, one that
+// passed on any station of the line.
 class LaneGroup : public QObject
 {
     Q_OBJECT
@@ -37,7 +41,8 @@ public:
         int timeoutMs = ServoClient::kDefaultTimeoutMs;
         int retries = ServoClient::kDefaultRetries;
         bool labels = false;
-        int count = 0; // servos of all lanes together; 0: until stopped
+        int count = 0;     // servos of all lanes together; 0: until stopped
+        AuditLog::Run run; // what each row says of the run
     };
 
     explicit LaneGroup(const Settings &settings, QObject *parent = nullptr);
@@ -59,9 +64,15 @@ public:
     void stop();
     bool isRunning() const;
 
+    // Asked of every label the register takes, before it is given: whether
+    // it passed on another station of the line.
+    void setLineCheck(LabelCheck::Ask check) { m_lineCheck = std::move(check); }
     // A label scanned or typed: it goes to laneForNextLabel(), or is kept
-    // for the next servo found, or labelRefused() says why not.
+    // for the next servo found, or labelRefused() says why not. Labels
+    // offered while the line is asked about one wait their turn.
     void offerLabel(const QString &scanned);
+    // Whether the line is being asked about a label.
+    bool isCheckingLabel() const { return m_checking; }
     // The lane the next label goes to; null when no servo waits for one.
     Lane *laneForNextLabel() const { return m_awaitingLabel.value(0); }
     // A label kept for the next servo found; empty when none is.
@@ -85,6 +96,8 @@ signals:
     // Which lane the next label goes to, or the label kept, has changed.
     void labelsChanged();
     void labelRefused(const QString &label, const QString &reason);
+    // The line could not be asked about a label: only this log was.
+    void lineUnchecked(const QString &why);
     // Every lane has stopped.
     void finished();
 
@@ -100,8 +113,14 @@ private:
     void record(Lane *lane, const Lane::Result &result);
     void written(bool logged, const QString &reason);
     void laneMoved(Lane *lane, Lane::State state);
+    void takeOffers();
+    void lineAnswered(const QString &label, const LabelCheck::Answer &answer);
+    // Gives a label that has been checked to the lane that waits, or keeps
+    // it; `checked` is how far ("line", "local").
+    void place(const QString &label, const QString &checked);
+    QString keptAlready() const;
     void giveKeptLabel();
-    void giveLabel(Lane *lane, const QString &label);
+    void giveLabel(Lane *lane, const QString &label, const QString &checked);
 
     Settings m_settings;
     QVector<Lane *> m_lanes;
@@ -110,6 +129,11 @@ private:
     LabelRegister m_labels;
     QVector<Lane *> m_awaitingLabel; // in the order their servos were found
     QString m_kept;
+    QString m_keptChecked;
+    QHash<Lane *, QString> m_labelChecked; // how the label of each lane's servo was checked
+    LabelCheck::Ask m_lineCheck;
+    QQueue<QString> m_offers; // scanned while the line was asked about one
+    bool m_checking = false;
     int m_lastNumber = 0;
     int m_toldNumber = 0; // of the servo whose verdict a lane tells
     int m_done = 0;

@@ -11,7 +11,7 @@ lupdate=${2:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
-for part in link station; do
+for part in link record station; do
     for ts in "$source_dir/$part"/translations/*.ts; do
         only=()
         case $ts in *_en.ts) only=(-pluralonly) ;; esac

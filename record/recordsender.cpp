@@ -1,0 +1,267 @@
+#include "recordsender.h"
+
+#include "files/auditlog.h"
+#include "files/filesaver.h"
+#include "recorddatabase.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QThread>
+#include <QTimer>
+#include <QVector>
+
+#include <atomic>
+
+// What the sender's thread works with; touched on that thread alone, but
+// for `pending`.
+struct RecordSender::Work
+{
+    QString connection;
+    QString journal;
+    QString name; // of the database connection
+    bool connected = false;
+    QTimer *retry = nullptr;
+    std::atomic<bool> pending{false}; // a pass is queued
+    // Tells the owner how many rows wait and why; `ended` at a pass's end.
+    std::function<void(int, const QString &, bool)> tell;
+};
+
+namespace {
+
+// Rows of the journal after `offset`, and where each one ends.
+struct Waiting
+{
+    QVector<AuditLog::Row> rows;
+    QVector<qint64> ends;
+    qint64 end = 0; // after the last whole line read
+};
+
+// The sender's place: the offset in the journal of the first row not sent.
+qint64 readPlace(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    bool ok = false;
+    const qint64 place = QString::fromLatin1(file.readLine(64)).trimmed().toLongLong(&ok);
+    return ok && place >= 0 ? place : 0;
+}
+
+bool writePlace(const QString &path, qint64 place, QString *problem)
+{
+    const std::optional<FileSaver::Problem> failed =
+        FileSaver::save(path, QByteArray::number(place) + '\n');
+    if (failed)
+        *problem = QStringLiteral("%1: %2").arg(path, failed->reason);
+    return !failed;
+}
+
+// The rows of the journal from `place` on: only whole lines, as the last
+// may be being written; rows with no station or run (from logs older than
+// the record) are passed over.
+Waiting rowsAfter(const QString &journal, qint64 place)
+{
+    Waiting waiting;
+    QFile file(journal);
+    if (!file.open(QIODevice::ReadOnly))
+        return waiting;
+    constexpr qint64 kLongestLine = 64 * 1024;
+    const QStringList header = AuditLog::fieldsOf(QString::fromUtf8(file.readLine(kLongestLine)));
+    // A journal replaced by a shorter one is sent from its start: what was
+    // sent of it already meets its key.
+    if (place < file.pos() || place > file.size())
+        place = file.pos();
+    file.seek(place);
+    waiting.end = place;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine(kLongestLine);
+        if (!line.endsWith('\n'))
+            break;
+        waiting.end = file.pos();
+        const std::optional<AuditLog::Row> row =
+            AuditLog::rowOf(header, AuditLog::fieldsOf(QString::fromUtf8(line)));
+        if (!row || row->run.station.isEmpty() || row->run.id.isEmpty())
+            continue;
+        waiting.rows.append(*row);
+        waiting.ends.append(waiting.end);
+    }
+    return waiting;
+}
+
+// "INSERT ... VALUES (...), (...)" for `count` rows, a placeholder a column.
+QString insertFor(int count)
+{
+    const QStringList names = AuditLog::header();
+    QStringList columns;
+    QStringList values;
+    for (const QString &name : names) {
+        columns.append(RecordDatabase::quoted(name));
+        const bool time = name == QLatin1String("time") || name == QLatin1String("recorded_at");
+        values.append(time ? QStringLiteral("CAST(? AS timestamptz)") : QStringLiteral("?"));
+    }
+    const QString row = QLatin1Char('(') + values.join(QLatin1Char(',')) + QLatin1Char(')');
+    QStringList rows;
+    for (int i = 0; i < count; ++i)
+        rows.append(row);
+    return QStringLiteral("INSERT INTO servo_records (%1) VALUES %2 ON CONFLICT (\"station\", "
+                          "\"run\", \"number\") DO NOTHING")
+        .arg(columns.join(QLatin1Char(',')), rows.join(QLatin1Char(',')));
+}
+
+// A row's values in the order of the journal's columns.
+void bind(QSqlQuery &query, const AuditLog::Row &row)
+{
+    query.addBindValue(row.time.toString(Qt::ISODateWithMs));
+    query.addBindValue(RecordDatabase::text(row.port));
+    query.addBindValue(row.number);
+    query.addBindValue(row.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
+    for (const ParameterInfo &param : kParameters)
+        query.addBindValue(row.before.value(param.id));
+    for (const ParameterInfo &param : kParameters)
+        query.addBindValue(row.after ? QVariant(row.after->value(param.id))
+                                     : RecordDatabase::nullInteger());
+    for (const QString &field : {row.label, row.run.station, row.run.id, row.run.recipeFile,
+                                 row.run.recipeSha256, row.run.operatorName, row.run.software})
+        query.addBindValue(RecordDatabase::text(field));
+    query.addBindValue(row.recordedAt.toUTC().toString(Qt::ISODateWithMs));
+    query.addBindValue(RecordDatabase::text(row.labelChecked));
+    query.addBindValue(RecordDatabase::text(row.failedFields.join(QLatin1Char(' '))));
+}
+
+// Sends rows [first, first + count) in one transaction; false with the
+// database's reason.
+bool sendBatch(QSqlDatabase &db, const Waiting &waiting, int first, int count,
+               QSqlError *error)
+{
+    if (!db.transaction()) {
+        *error = db.lastError();
+        return false;
+    }
+    QSqlQuery query(db);
+    bool sent = query.prepare(insertFor(count));
+    for (int i = first; sent && i < first + count; ++i)
+        bind(query, waiting.rows.at(i));
+    sent = sent && query.exec();
+    *error = query.lastError();
+    if (sent && !db.commit()) {
+        sent = false;
+        *error = db.lastError();
+    }
+    if (!sent)
+        db.rollback();
+    return sent;
+}
+
+// One pass: connects if need be, then sends what waits, batch by batch,
+// keeping the place after each.
+void pass(RecordSender::Work &work)
+{
+    work.pending = false;
+    work.retry->stop();
+    const QString place = RecordSender::placeOf(work.journal);
+    Waiting waiting = rowsAfter(work.journal, readPlace(place));
+    QString problem;
+    if (!work.connected)
+        work.connected = RecordDatabase::open(work.connection, work.name, &problem);
+    QSqlDatabase db = QSqlDatabase::database(work.name, false);
+    int sent = 0;
+    while (work.connected && sent < waiting.rows.size()) {
+        const int count = qMin(RecordSender::kBatchRows, int(waiting.rows.size()) - sent);
+        QSqlError error;
+        if (!sendBatch(db, waiting, sent, count, &error)) {
+            problem = RecordDatabase::problemOf(
+                error, RecordSender::tr("database %1: rows not sent")
+                           .arg(RecordDatabase::shown(work.connection)));
+            // Whatever it was, a new connection is tried next time.
+            db.close();
+            work.connected = false;
+            break;
+        }
+        sent += count;
+        if (!writePlace(place, waiting.ends.at(sent - 1), &problem))
+            break;
+        work.tell(int(waiting.rows.size()) - sent, QString(), false);
+    }
+    if (sent == waiting.rows.size() && problem.isEmpty()) {
+        // Rows passed over at the end move the place on too.
+        if (waiting.end > readPlace(place))
+            writePlace(place, waiting.end, &problem);
+    }
+    work.tell(int(waiting.rows.size()) - sent, problem, true);
+    if (!problem.isEmpty())
+        work.retry->start(RecordSender::kRetryMs);
+}
+
+} // namespace
+
+RecordSender::RecordSender(const QString &connection, const QString &journal, QObject *parent)
+    : QObject(parent), m_thread(new QThread(this)), m_context(new QObject),
+      m_work(std::make_shared<Work>())
+{
+    m_work->connection = connection;
+    m_work->journal = journal;
+    m_work->name = QStringLiteral("nimbal-record-sender-%1").arg(quintptr(this));
+    m_work->tell = [this](int waiting, const QString &problem, bool ended) {
+        // Told on the owner's thread; dropped once the owner has gone.
+        QMetaObject::invokeMethod(
+            this,
+            [this, waiting, problem, ended] {
+                tell(waiting, problem);
+                if (ended)
+                    emit passEnded();
+            },
+            Qt::QueuedConnection);
+    };
+    m_thread->setObjectName(QStringLiteral("record sender"));
+    m_context->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_context, &QObject::deleteLater);
+    m_thread->start();
+    QMetaObject::invokeMethod(
+        m_context,
+        [work = m_work.get(), context = m_context] {
+            work->retry = new QTimer(context);
+            work->retry->setSingleShot(true);
+            QObject::connect(work->retry, &QTimer::timeout, context, [work] { pass(*work); });
+        },
+        Qt::QueuedConnection);
+}
+
+RecordSender::~RecordSender()
+{
+    QMetaObject::invokeMethod(
+        m_context,
+        [work = m_work.get(), thread = m_thread] {
+            work->tell = [](int, const QString &, bool) {};
+            RecordDatabase::close(work->name);
+            thread->quit();
+        },
+        Qt::QueuedConnection);
+    m_thread->wait();
+}
+
+QString RecordSender::placeOf(const QString &journal)
+{
+    return journal + QStringLiteral(".sent");
+}
+
+void RecordSender::start()
+{
+    rowsAdded();
+}
+
+void RecordSender::rowsAdded()
+{
+    // One pass reads whatever has come by then.
+    if (m_work->pending.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        m_context, [work = m_work.get()] { pass(*work); }, Qt::QueuedConnection);
+}
+
+void RecordSender::tell(int waiting, const QString &problem)
+{
+    m_waiting = waiting;
+    m_problem = problem;
+    emit statusChanged(waiting, problem);
+}

@@ -1,0 +1,72 @@
+#ifndef NIMBAL_RECORDSENDER_H
+#define NIMBAL_RECORDSENDER_H
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QThread;
+
+// Store and forward: the rows of a station's journal (its audit log, where
+// each row is on the disk before its verdict is shown) sent to the line's
+// database in order, in batches when several wait, on a thread of its own,
+// so neither a slow server nor one that is away holds up the lanes.
+//
+// Each row arrives once: its key (station, run, number) makes an insert
+// that meets a row already there do nothing, and the sender keeps its
+// place in the journal in a small file beside it (placeOf()), replaced
+// whole once a batch is in. Killed at any moment, it loses no row and
+// sends none twice: it starts again from its place, and what it sent since
+// meets its key. While the database is away the rows wait in the journal;
+// it tries again every few seconds and whenever a row is added. Rows of
+// logs from before the record (no station, no run) are passed over.
+class RecordSender : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kBatchRows = 200;
+    static constexpr int kRetryMs = 3000;
+
+    // Sends the rows of the journal at `journal` to the database
+    // `connection` names (see RecordDatabase).
+    RecordSender(const QString &connection, const QString &journal, QObject *parent = nullptr);
+    // Ends its thread after the batch it is sending; what is not sent waits
+    // in the journal for the next start.
+    ~RecordSender() override;
+
+    // The file beside `journal` that keeps the sender's place.
+    static QString placeOf(const QString &journal);
+
+    // Sends what waits: at the start, whatever earlier runs left unsent.
+    void start();
+    // The journal holds more rows.
+    void rowsAdded();
+
+    // As last told by statusChanged().
+    int waiting() const { return m_waiting; }
+    QString problem() const { return m_problem; }
+
+signals:
+    // `waiting` rows are not in the database yet; `problem` says why they
+    // could not go (empty: the last batch went).
+    void statusChanged(int waiting, const QString &problem);
+    // A pass over the journal has ended: every row sent, or a problem met.
+    void passEnded();
+
+public:
+    // What its thread works with.
+    struct Work;
+
+private:
+    void tell(int waiting, const QString &problem);
+
+    QThread *m_thread;
+    QObject *m_context; // lives on m_thread
+    std::shared_ptr<Work> m_work;
+    int m_waiting = 0;
+    QString m_problem;
+};
+
+#endif

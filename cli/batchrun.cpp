@@ -7,18 +7,28 @@
 #include "files/auditlog.h"
 #include "lane/lanegroup.h"
 #include "lane/terminationwatch.h"
+#include "linelabels.h"
+#include "nimbalversion.h"
 #include "parameterformat.h"
+#include "recordcommands.h"
+#include "recorddatabase.h"
+#include "recordsender.h"
 #include "stdinlines.h"
 #include "text/linktext.h"
 
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QLocale>
+#include <QSysInfo>
 #include <QTime>
+
+#include <memory>
 
 BatchRun::BatchRun(const Invocation &invocation, Console &console)
     : m_console(console), m_servo(invocation.servo), m_file(invocation.arguments.constFirst()),
       m_logFile(invocation.value("log")), m_count(invocation.number("count", 0)),
-      m_labels(invocation.isSet("labels"))
+      m_db(RecordCommands::databaseOf(invocation)), m_station(invocation.value("station")),
+      m_operator(invocation.value("operator")), m_labels(invocation.isSet("labels"))
 {}
 
 int BatchRun::run()
@@ -26,12 +36,31 @@ int BatchRun::run()
     const std::optional<ParameterSet> wanted = checkedInput();
     if (!wanted)
         return ExitStatus::kBadInput;
+    const AuditLog::Run run =
+        AuditLog::Run::begin(m_station.isEmpty() ? QSysInfo::machineHostName() : m_station, m_file,
+                             *wanted, m_operator, QStringLiteral("nimbalctl " NIMBAL_VERSION));
     LaneGroup group(
-        {m_servo.ports, *wanted, m_servo.timeoutMs, m_servo.retries, m_labels, m_count});
+        {m_servo.ports, *wanted, m_servo.timeoutMs, m_servo.retries, m_labels, m_count, run});
     QString reason;
     if (!m_logFile.isEmpty() && !group.openLog(m_logFile, &reason)) {
         m_console.message(m_logFile, QStringLiteral("cannot append: %1").arg(reason));
         return ExitStatus::kBadInput;
+    }
+    // The rows go to the database from the log, which keeps them meanwhile;
+    // those an earlier run left unsent go first.
+    std::unique_ptr<RecordSender> sender;
+    std::unique_ptr<LineLabels> lineLabels;
+    if (!m_db.isEmpty()) {
+        sender = std::make_unique<RecordSender>(m_db, m_logFile);
+        QObject::connect(&group, &LaneGroup::servoDone, sender.get(), &RecordSender::rowsAdded);
+        QObject::connect(
+            sender.get(), &RecordSender::statusChanged, &group,
+            [this](int waiting, const QString &problem) { watchDatabase(waiting, problem); });
+        sender->start();
+        if (m_labels) {
+            lineLabels = std::make_unique<LineLabels>(m_db, m_servo.timeoutMs);
+            group.setLineCheck(lineLabels->ask());
+        }
     }
     for (Lane *lane : group.lanes()) {
         if (!lane->open()) {
@@ -56,10 +85,34 @@ int BatchRun::run()
         lines.start();
     }
     waitUntilFinished(group);
+    if (sender) {
+        // The last rows get a pass of their own before the batch ends.
+        QEventLoop loop;
+        QObject::connect(sender.get(), &RecordSender::passEnded, &loop, &QEventLoop::quit);
+        sender->rowsAdded();
+        loop.exec();
+        if (sender->waiting() > 0)
+            m_console.message(m_logFile, QStringLiteral("%1 rows wait for the database; they go "
+                                                        "with the next run, or with 'nimbalctl "
+                                                        "db send'")
+                                             .arg(sender->waiting()));
+    }
     m_console.out(LinkText::totals(group.done(), group.passed(), group.failed()));
     return ExitStatus::of(ExitStatus::BatchEnd{m_logFailed || m_console.outputFailed(),
                                                group.portWasLost(), group.failed() > 0,
                                                m_count != 0 && group.done() < m_count});
+}
+
+void BatchRun::watchDatabase(int waiting, const QString &problem)
+{
+    if (problem == m_dbProblem)
+        return;
+    if (!problem.isEmpty())
+        m_console.message(problem);
+    else
+        m_console.message(QStringLiteral("database %1").arg(RecordDatabase::shown(m_db)),
+                          QStringLiteral("rows go again; %1 wait").arg(waiting));
+    m_dbProblem = problem;
 }
 
 void BatchRun::feedLabels(LaneGroup &group, StdinLines &lines)
@@ -69,7 +122,7 @@ void BatchRun::feedLabels(LaneGroup &group, StdinLines &lines)
     if (m_feeding)
         return;
     m_feeding = true;
-    while (group.laneForNextLabel() && group.isRunning()) {
+    while (group.laneForNextLabel() && !group.isCheckingLabel() && group.isRunning()) {
         const std::optional<QString> line = lines.take();
         if (line) {
             group.offerLabel(*line);
@@ -101,6 +154,15 @@ std::optional<ParameterSet> BatchRun::checkedInput()
                                 QStringLiteral("--port may be given %1 times at most, not %2")
                                     .arg(LaneGroup::kMostLanes)
                                     .arg(m_servo.ports.size()));
+        return std::nullopt;
+    }
+    // The database gets its rows from the log, which keeps them while it is
+    // away: a file that can be read again.
+    if (!m_db.isEmpty() &&
+        (m_logFile.isEmpty() || (QFileInfo::exists(m_logFile) && !QFileInfo(m_logFile).isFile()))) {
+        CommandLine::usageError(m_console, QStringLiteral("batch"),
+                                QStringLiteral("--db needs --log with a regular file: the rows "
+                                               "go to the database from it"));
         return std::nullopt;
     }
     // A slip of the hand, "--log F F", must not append rows to the very file

@@ -34,6 +34,8 @@ private:
     // file, the ports or the log will not do.
     std::optional<ParameterSet> checkedInput();
     void watch(LaneGroup &group);
+    // Says once when the database goes away, and once when it is back.
+    void watchDatabase(int waiting, const QString &problem);
     // Gives the lines that have come to the servos that wait for labels.
     void feedLabels(LaneGroup &group, StdinLines &lines);
     void report(Lane *lane, int number, const Lane::Result &result, bool withPort);
@@ -44,6 +46,10 @@ private:
     QString m_file;
     QString m_logFile;
     int m_count = 0;
+    QString m_db;
+    QString m_station;
+    QString m_operator;
+    QString m_dbProblem;
     bool m_labels = false;
     bool m_feeding = false;
     bool m_logFailed = false;

@@ -215,6 +215,7 @@ QString CommandLine::overview()
     text += QStringLiteral("\nOptions:\n  -h, --help\n      Show this help (after a command: the "
                            "command's help).\n  --version\n      Show the version.\n");
     text += QStringLiteral("\nEnvironment:\n  NIMBAL_PORT\n      The port when --port is not "
+                           "given.\n  NIMBAL_DB\n      The line's database when --db is not "
                            "given.\n\n");
     return text + exitStatusHelp();
 }

@@ -12,6 +12,7 @@
 #include "port/portlist.h"
 #include "servo/waituntil.h"
 #include "servosession.h"
+#include "texttable.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -51,35 +52,17 @@ QString portsJson(const QVector<PortList::Entry> &entries)
     return QString::fromUtf8(QJsonDocument(ports).toJson(QJsonDocument::Indented));
 }
 
-// Columns as wide as their widest cell, the last one (free text) unpadded.
 QString portsTable(const QVector<PortList::Entry> &entries)
 {
     std::vector<QStringList> rows = {{QStringLiteral("NAME"), QStringLiteral("LOCATION"),
                                       QStringLiteral("USB"), QStringLiteral("SERIAL"),
                                       QStringLiteral("BY-ID"), QStringLiteral("MANUFACTURER"),
                                       QStringLiteral("DESCRIPTION")}};
-    const auto cell = [](const QString &text) {
-        return text.isEmpty() ? QStringLiteral("-") : text;
-    };
     for (const PortList::Entry &entry : entries) {
-        rows.push_back({entry.name, entry.systemLocation, cell(usbIds(entry)),
-                        cell(entry.serialNumber), cell(entry.byIdPath), cell(entry.manufacturer),
-                        cell(entry.description)});
+        rows.push_back({entry.name, entry.systemLocation, usbIds(entry), entry.serialNumber,
+                        entry.byIdPath, entry.manufacturer, entry.description});
     }
-    const int columns = int(rows.front().size());
-    std::vector<int> widths(columns, 0);
-    for (const QStringList &row : rows) {
-        for (int c = 0; c < columns; ++c)
-            widths[c] = qMax(widths[c], int(row.at(c).size()));
-    }
-    QString text;
-    for (const QStringList &row : rows) {
-        QString line;
-        for (int c = 0; c < columns; ++c)
-            line += c + 1 < columns ? row.at(c).leftJustified(widths[c] + 2) : row.at(c);
-        text += line + QLatin1Char('\n');
-    }
-    return text;
+    return TextTable::of(rows);
 }
 
 // Values read from a servo as the window would show them, saying which the

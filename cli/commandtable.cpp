@@ -6,6 +6,7 @@
 #include "lane/lanegroup.h"
 #include "parameterformat.h"
 #include "port/linesettings.h"
+#include "recordcommands.h"
 
 namespace CommandTable {
 
@@ -78,8 +79,17 @@ const QVector<CommandInfo> kCommands = {
        "Read each servo's label from standard input, a line each, given to the servos in the "
        "order they are found; a label that is refused (empty, with a control character, "
        "longer than 64 characters, beginning with =, +, - or @, on another port's servo, or "
-       "passed already in the log) is said on standard error and the next line is read. The "
-       "batch stops when standard input ends and a servo waits for a label."}},
+       "passed already in the log, or with --db on any station of the line) is said on "
+       "standard error and the next line is read. The batch stops when standard input ends "
+       "and a servo waits for a label."},
+      {{"db"}, "DB",
+       "Send each servo's row to the line's database as well (a libpq connection string or "
+       "service name: \"service=line1\", \"host=db.local dbname=line\"; default: the "
+       "environment variable NIMBAL_DB), from the --log file, which is needed. While the "
+       "database is away the rows wait in the log and go when it is back, or with the next "
+       "run."},
+      {{"station"}, "NAME", "The station's name in the record (default: the host name)."},
+      {{"operator"}, "NAME", "Who sets the servos up, for the record."}},
      Servo::Always, 1, 1, Commands::batch},
     {"doctor", "", "Say why a servo does not answer on a port.",
  QStringLiteral(
@@ -96,6 +106,29 @@ const QVector<CommandInfo> kCommands = {
  {{{"json"}, "", "Print the checks and what was measured as one JSON object, for a support "
                  "request."}},
  Servo::Always, 0, 0, Commands::doctor},
+{"db", "init [DB] | send LOG", "Set up the line's database, or send a log's waiting rows.",
+     "init creates the line record's tables in the database DB (or --db), or brings them up "
+     "to date; it may be run again, and refuses a database whose schema is newer than this "
+     "nimbalctl knows. It needs a login that may create tables and roles, and creates the "
+     "role nimbal_station, which may only insert and read rows. send sends the rows of the "
+     "audit log LOG that are not in the database --db yet, as batch does while it runs.",
+     {{{"db"}, "DB", "The database (default: the environment variable NIMBAL_DB)."}},
+     Servo::Never, 1, 2, RecordCommands::db},
+    {"history", "LABEL [LOG...]", "Show every row of one servo's label, newest first.",
+     "Shows every row the line record holds for LABEL, on every station, newest first: when, "
+     "where, the result, the recipe, the operator, and the values before and after. From the "
+     "database --db, or from the audit logs LOG given as files. Exits with 1 when there is no "
+     "row.",
+     {{{"db"}, "DB", "The database (default: the environment variable NIMBAL_DB)."},
+      {{"json"}, "", "Print a JSON array of the rows, every field of each."}},
+     Servo::Never, 1, -1, RecordCommands::history},
+    {"report", "[LOG...]", "Show what each station did each day.",
+     "For each station and day (UTC): the servos set up, passed and failed, and the fields "
+     "that failed most. From the database --db, or from the audit logs LOG given as files.",
+     {{{"db"}, "DB", "The database (default: the environment variable NIMBAL_DB)."},
+      {{"since"}, "DATE", "Only days from DATE (YYYY-MM-DD) on."},
+      {{"json"}, "", "Print a JSON array, an object a station and day."}},
+     Servo::Never, 0, -1, RecordCommands::report},
 {"help", "[COMMAND]", "Show this help, or the help of COMMAND.",
      "Shows the help of nimbalctl, or of one of its commands.",
      {}, Servo::Never, 0, 1, Commands::help},

@@ -16,6 +16,7 @@ inline constexpr int kBadInput = 2;
 inline constexpr int kPortTrouble = 3;
 inline constexpr int kNoAnswer = 4;
 inline constexpr int kStopped = 5;
+inline constexpr int kDatabase = 6;
 
 struct Meaning
 {
@@ -25,13 +26,16 @@ struct Meaning
 
 inline constexpr Meaning kMeanings[] = {
     {kSuccess, "success"},
-    {kDifferent, "a verification mismatch, or diff found differences; batch: a servo failed"},
+    {kDifferent, "a verification mismatch, or diff found differences; batch: a servo failed; "
+                 "history: no row for the label"},
     {kBadInput, "bad usage or a bad input file (nothing is sent), or output that cannot be "
                 "written (standard output, --out, --log)"},
     {kPortTrouble, "the port could not be opened, or was lost during the command"},
     {kNoAnswer, "no answer after all retries"},
     {kStopped, "batch: stopped by SIGINT or SIGTERM, or by the end of the labels on standard "
                "input, before the --count servos were done"},
+    {kDatabase, "db, history, report: the database could not be reached or refused, or a log "
+                "could not be read"},
 };
 
 // How a batch ended, as far as its status goes.

@@ -40,6 +40,12 @@ int main(int argc, char *argv[])
         window.setLogPath(options->log);
     if (options->labels)
         window.setAskForLabels(*options->labels);
+    if (!options->database.isEmpty())
+        window.setDatabase(options->database);
+    if (!options->station.isEmpty())
+        window.setStationName(options->station);
+    if (!options->operatorName.isEmpty())
+        window.setOperatorName(options->operatorName);
     // SIGTERM and SIGINT close the window, as its close button does: a
     // servo being set up is finished first.
     const TerminationWatch termination;

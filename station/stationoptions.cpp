@@ -32,10 +32,25 @@ std::optional<StationOptions> StationOptions::parse(const QStringList &arguments
     const QCommandLineOption noLabels(
         QStringLiteral("no-labels"),
         QCoreApplication::translate("StationOptions", "Do not ask for labels."));
+    const QCommandLineOption database(
+        QStringLiteral("db"),
+        QCoreApplication::translate("StationOptions",
+                                    "The line's database, a libpq connection string or service "
+                                    "name (\"service=line1\")."),
+        QStringLiteral("DB"));
+    const QCommandLineOption station(
+        QStringLiteral("station"),
+        QCoreApplication::translate("StationOptions",
+                                    "The station's name in the record (default: the host name)."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption operatorName(
+        QStringLiteral("operator"),
+        QCoreApplication::translate("StationOptions", "Who sets the servos up, for the record."),
+        QStringLiteral("NAME"));
     const QCommandLineOption start(
         QStringLiteral("start"),
         QCoreApplication::translate("StationOptions", "Start at once, without a click."));
-    parser.addOptions({file, port, log, labels, noLabels, start});
+    parser.addOptions({file, port, log, labels, noLabels, database, station, operatorName, start});
     *exitCode = 2;
     if (!parser.parse(arguments)) {
         *message = parser.errorText();
@@ -70,6 +85,9 @@ std::optional<StationOptions> StationOptions::parse(const QStringList &arguments
     options.log = parser.value(log);
     if (parser.isSet(labels) || parser.isSet(noLabels))
         options.labels = parser.isSet(labels);
+    options.database = parser.value(database);
+    options.station = parser.value(station);
+    options.operatorName = parser.value(operatorName);
     options.start = parser.isSet(start);
     return options;
 }

@@ -8,7 +8,8 @@
 
 // The station's command line, so that a station PC starts it from a
 // shortcut with everything set and no dialog: --file FILE, --port PORT
-// (up to eight times), --log FILE, --labels or --no-labels, and --start.
+// (up to eight times), --log FILE, --labels or --no-labels, --db DB,
+// --station NAME, --operator NAME and --start.
 // What is given replaces what the station kept from its last run.
 struct StationOptions
 {
@@ -16,6 +17,9 @@ struct StationOptions
     QStringList ports;
     QString log;
     std::optional<bool> labels; // none: as kept
+    QString database;
+    QString station;
+    QString operatorName;
     bool start = false;
 
     // The options of `arguments` (the program's name first); nothing, with

@@ -20,6 +20,8 @@ StationSettings StationSettings::load()
     kept.ports = stored.value(QStringLiteral("ports")).toStringList();
     kept.log = stored.value(QStringLiteral("log")).toString();
     kept.labels = stored.value(QStringLiteral("labels"), false).toBool();
+    kept.station = stored.value(QStringLiteral("station")).toString();
+    kept.database = stored.value(QStringLiteral("database")).toString();
     kept.geometry = stored.value(QStringLiteral("geometry")).toByteArray();
     return kept;
 }
@@ -31,6 +33,8 @@ void StationSettings::save() const
     stored.setValue(QStringLiteral("ports"), ports);
     stored.setValue(QStringLiteral("log"), log);
     stored.setValue(QStringLiteral("labels"), labels);
+    stored.setValue(QStringLiteral("station"), station);
+    stored.setValue(QStringLiteral("database"), database);
     stored.setValue(QStringLiteral("geometry"), geometry);
 }
 

@@ -14,6 +14,8 @@ struct StationSettings
     QStringList ports;
     QString log; // empty: defaultLogPath()
     bool labels = false;
+    QString station;  // empty: the host name
+    QString database; // empty: none; a libpq connection string or service name
     QByteArray geometry;
 
     static StationSettings load();

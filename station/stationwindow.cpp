@@ -4,7 +4,11 @@
 #include "files/parameterfile.h"
 #include "labelentry.h"
 #include "lanetile.h"
+#include "linelabels.h"
+#include "nimbalversion.h"
 #include "portchooser.h"
+#include "recorddatabase.h"
+#include "recordsender.h"
 #include "stationsettings.h"
 #include "text/linktext.h"
 
@@ -18,8 +22,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QTimer>
 #include <QTranslator>
 #include <QVBoxLayout>
@@ -87,7 +93,9 @@ StationWindow::StationWindow(QWidget *parent)
       m_askForLabels(new QCheckBox(tr("Ask for each servo's &label"), this)),
       m_logName(new QLabel(this)), m_chooseLog(new QPushButton(tr("Choose l&og…"), this)),
       m_start(new QPushButton(tr("&Start"), this)), m_stop(new QPushButton(tr("S&top"), this)),
-      m_totals(new QLabel(this)), m_message(new QLabel(this))
+      m_totals(new QLabel(this)), m_station(new QLineEdit(this)), m_operator(new QLineEdit(this)),
+      m_database(new QLineEdit(this)), m_databaseStatus(new QLabel(this)),
+      m_message(new QLabel(this))
 {
     setWindowTitle(tr("Nimbal Station"));
     auto *layout = new QVBoxLayout(this);
@@ -122,7 +130,8 @@ bool StationWindow::installTranslation(const QLocale &locale)
     const QString folder = QStringLiteral(":/i18n");
     if (english.isEmpty() && english.load(QStringLiteral("nimbal-station_en"), folder))
         QApplication::installTranslator(&english);
-    const bool link = LinkText::installTranslation(locale);
+    const bool link =
+        LinkText::installTranslation(locale) && RecordDatabase::installTranslation(locale);
     if (locale.language() == QLocale::English || locale.language() == QLocale::C)
         return true;
     if (!link ||
@@ -186,17 +195,44 @@ QWidget *StationWindow::buildFooter()
     m_message->setAccessibleName(tr("Message"));
     m_message->setTextFormat(Qt::PlainText);
     m_message->setWordWrap(true);
+    // The record: names and the database are typed or scanned, and bounded.
+    const auto field = [this, area](QLineEdit *edit, const QString &caption, const QString &name,
+                                    const QString &placeholder) {
+        edit->setAccessibleName(name);
+        edit->setPlaceholderText(placeholder);
+        edit->setMaxLength(edit == m_database ? 1024 : 64);
+        connect(edit, &QLineEdit::editingFinished, this, [this] { saveSettings(); });
+        auto *label = new QLabel(caption, area);
+        label->setBuddy(edit);
+        return label;
+    };
+    auto *names = new QHBoxLayout;
+    names->addWidget(
+        field(m_station, tr("St&ation:"), tr("Station name"), QSysInfo::machineHostName()));
+    names->addWidget(m_station, 1);
+    names->addWidget(
+        field(m_operator, tr("O&perator:"), tr("Operator"), tr("Typed or scanned at Start")));
+    names->addWidget(m_operator, 1);
+    m_databaseStatus->setAccessibleName(tr("Database status"));
+    m_databaseStatus->setTextFormat(Qt::PlainText);
+    m_databaseStatus->setWordWrap(true);
     layout->addWidget(m_askForLabels, 0, 0, 1, 2);
     layout->addWidget(new QLabel(tr("Audit log:"), area), 1, 0);
     layout->addWidget(m_logName, 1, 1);
     layout->addWidget(m_chooseLog, 1, 2);
+    layout->addLayout(names, 2, 0, 1, 3);
+    layout->addWidget(field(m_database, tr("&Database:"), tr("The line's database"),
+                            tr("None: the audit log only (service=line1, host=... dbname=...)")),
+                      3, 0);
+    layout->addWidget(m_database, 3, 1, 1, 2);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_start);
     buttons->addWidget(m_stop);
     buttons->addStretch(1);
     buttons->addWidget(m_totals);
-    layout->addLayout(buttons, 2, 0, 1, 3);
-    layout->addWidget(m_message, 3, 0, 1, 3);
+    layout->addLayout(buttons, 4, 0, 1, 3);
+    layout->addWidget(m_databaseStatus, 5, 0, 1, 3);
+    layout->addWidget(m_message, 6, 0, 1, 3);
     layout->setColumnStretch(1, 1);
     m_totals->setText(LinkText::totals(0, 0, 0));
     return area;
@@ -261,6 +297,24 @@ void StationWindow::setAskForLabels(bool ask)
 {
     if (!isRunning())
         m_askForLabels->setChecked(ask);
+}
+
+void StationWindow::setDatabase(const QString &connection)
+{
+    if (!isRunning())
+        m_database->setText(connection);
+}
+
+void StationWindow::setStationName(const QString &name)
+{
+    if (!isRunning())
+        m_station->setText(name);
+}
+
+void StationWindow::setOperatorName(const QString &name)
+{
+    if (!isRunning())
+        m_operator->setText(name);
 }
 
 void StationWindow::chooseFile()
@@ -340,6 +394,10 @@ bool StationWindow::start()
     settings.ports = ports();
     settings.wanted = *m_wanted;
     settings.labels = m_askForLabels->isChecked();
+    const QString station = m_station->text().trimmed();
+    settings.run = AuditLog::Run::begin(station.isEmpty() ? QSysInfo::machineHostName() : station,
+                                        m_file, *m_wanted, m_operator->text().trimmed(),
+                                        QStringLiteral("nimbal-station " NIMBAL_VERSION));
     auto group = std::make_unique<LaneGroup>(settings);
     QString reason;
     if (!group->openLog(m_logPath, &reason)) {
@@ -361,6 +419,7 @@ bool StationWindow::start()
             });
     connect(m_group.get(), &LaneGroup::finished, this, &StationWindow::finished);
     say(QString());
+    record(*m_group);
     showTotals();
     m_group->start();
     updateControls();
@@ -416,6 +475,40 @@ void StationWindow::showLabelTarget()
         m_tiles.at(i)->markForLabel(m_group->lanes().at(i) == next);
 }
 
+void StationWindow::record(LaneGroup &group)
+{
+    const QString database = m_database->text().trimmed();
+    m_lineLabels.reset();
+    if (database.isEmpty()) {
+        m_sender.reset();
+        m_databaseStatus->clear();
+        return;
+    }
+    // Rows an earlier run left unsent go first.
+    m_sender = std::make_unique<RecordSender>(database, m_logPath);
+    connect(m_sender.get(), &RecordSender::statusChanged, this, &StationWindow::showDatabase);
+    connect(&group, &LaneGroup::servoDone, m_sender.get(), &RecordSender::rowsAdded);
+    m_sender->start();
+    if (m_askForLabels->isChecked()) {
+        m_lineLabels = std::make_unique<LineLabels>(database, ServoClient::kDefaultTimeoutMs);
+        group.setLineCheck(m_lineLabels->ask());
+        connect(&group, &LaneGroup::lineUnchecked, this, [this](const QString &why) {
+            say(tr("The label was checked against this log only: %1").arg(why));
+        });
+    }
+}
+
+void StationWindow::showDatabase(int waiting, const QString &problem)
+{
+    if (!problem.isEmpty())
+        m_databaseStatus->setText(
+            tr("database: %n row(s) waiting: %1", nullptr, waiting).arg(problem));
+    else if (waiting > 0)
+        m_databaseStatus->setText(tr("database: %n row(s) waiting", nullptr, waiting));
+    else
+        m_databaseStatus->setText(tr("database: every row sent"));
+}
+
 void StationWindow::showTotals()
 {
     m_totals->setText(LinkText::totals(m_group ? m_group->done() : 0,
@@ -440,7 +533,9 @@ void StationWindow::updateControls()
     const bool running = isRunning();
     for (QWidget *control :
          {static_cast<QWidget *>(m_chooseFile), static_cast<QWidget *>(m_portChooser),
-          static_cast<QWidget *>(m_chooseLog), static_cast<QWidget *>(m_askForLabels)})
+          static_cast<QWidget *>(m_chooseLog), static_cast<QWidget *>(m_askForLabels),
+          static_cast<QWidget *>(m_station), static_cast<QWidget *>(m_operator),
+          static_cast<QWidget *>(m_database)})
         control->setEnabled(!running);
     for (LaneTile *tile : std::as_const(m_tiles))
         tile->setRemovable(!running);
@@ -485,11 +580,20 @@ void StationWindow::restoreSettings()
     setLogPath(kept.log);
     // Ticking the box saves the settings, which must not be saved half
     // restored.
+    m_station->setText(kept.station);
+    m_database->setText(kept.database);
     const QSignalBlocker quiet(m_askForLabels);
     m_askForLabels->setChecked(kept.labels);
 }
 
 void StationWindow::saveSettings() const
 {
-    StationSettings{m_file, ports(), m_logPath, m_askForLabels->isChecked(), saveGeometry()}.save();
+    StationSettings{m_file,
+                    ports(),
+                    m_logPath,
+                    m_askForLabels->isChecked(),
+                    m_station->text().trimmed(),
+                    m_database->text().trimmed(),
+                    saveGeometry()}
+        .save();
 }

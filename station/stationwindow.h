@@ -14,20 +14,25 @@
 
 class LabelEntry;
 class LaneTile;
+class LineLabels;
 class PortChooser;
 class QCheckBox;
 class QGridLayout;
 class QLabel;
+class QLineEdit;
 class QLocale;
 class QPushButton;
+class RecordSender;
 
 // Nimbal Station: servo after servo on up to eight adapters at once, for
 // people who do not use a shell. One parameter file, one lane per adapter
 // with a tile that says what to do next, one label field for a scanner,
-// Start and Stop for all, totals and the audit log. While it runs, the
-// file, the lanes, the label setting and the log stay as they are. Closing
-// it while a servo is being set up finishes that servo first. What it was
-// set up with is kept for the next run.
+// Start and Stop for all, totals and the audit log; with a database, every
+// row goes to the line's record as well, and waits in the log while the
+// database is away. While it runs, the file, the lanes, the label setting,
+// the log and the record's settings stay as they are. Closing it while a
+// servo is being set up finishes that servo first. What it was set up with
+// is kept for the next run.
 class StationWindow : public QWidget
 {
     Q_OBJECT
@@ -51,6 +56,11 @@ public:
     QStringList ports() const;
     void setLogPath(const QString &path);
     void setAskForLabels(bool ask);
+    // The line's database (empty: none), the station's name in the record
+    // (empty: the host name) and who sets the servos up.
+    void setDatabase(const QString &connection);
+    void setStationName(const QString &name);
+    void setOperatorName(const QString &name);
 
     // Starts every lane; false, with the reason shown, when the file, the
     // lanes or the log will not do.
@@ -75,6 +85,9 @@ private:
     void servoDone(Lane *lane, const ServoSetUp::Result &result);
     void showLabelTarget();
     void showTotals();
+    // Sends the group's rows to the database, if one is set.
+    void record(LaneGroup &group);
+    void showDatabase(int waiting, const QString &problem);
     void finished();
     void say(const QString &message);
     void restoreSettings();
@@ -97,8 +110,14 @@ private:
     QPushButton *m_start;
     QPushButton *m_stop;
     QLabel *m_totals;
+    QLineEdit *m_station;
+    QLineEdit *m_operator;
+    QLineEdit *m_database;
+    QLabel *m_databaseStatus;
     QLabel *m_message;
     std::unique_ptr<LaneGroup> m_group;
+    std::unique_ptr<RecordSender> m_sender;
+    std::unique_ptr<LineLabels> m_lineLabels;
     bool m_closeWhenStopped = false;
 };
 

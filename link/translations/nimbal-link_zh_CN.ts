@@ -36,6 +36,10 @@
         <source>label %1 is kept for the next servo already: plug a servo in before the next label</source>
         <translation>标签 %1 已留给下一个舵机：请先插入舵机，再扫描下一个标签</translation>
     </message>
+    <message>
+        <source>label %1 has passed already on %2</source>
+        <translation>标签 %1 已经在 %2 上合格过</translation>
+    </message>
 </context>
 <context>
     <name>LinkText</name>

@@ -10,5 +10,19 @@
             <numerusform>It has %n fields, not %1.</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>database: %n row(s) waiting: %1</source>
+        <translation>
+            <numerusform>database: %n row waiting: %1</numerusform>
+            <numerusform>database: %n rows waiting: %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>database: %n row(s) waiting</source>
+        <translation>
+            <numerusform>database: %n row waiting</numerusform>
+            <numerusform>database: %n rows waiting</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

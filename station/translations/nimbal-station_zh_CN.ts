@@ -172,6 +172,18 @@
         <source>--labels and --no-labels exclude each other</source>
         <translation>--labels 与 --no-labels 不能同时使用</translation>
     </message>
+    <message>
+        <source>The line&apos;s database, a libpq connection string or service name (&quot;service=line1&quot;).</source>
+        <translation>产线数据库，一个 libpq 连接字符串或服务名（“service=line1”）。</translation>
+    </message>
+    <message>
+        <source>The station&apos;s name in the record (default: the host name).</source>
+        <translation>记录中工作站的名称（默认：主机名）。</translation>
+    </message>
+    <message>
+        <source>Who sets the servos up, for the record.</source>
+        <translation>设置舵机的人，记入记录。</translation>
+    </message>
 </context>
 <context>
     <name>StationWindow</name>
@@ -324,6 +336,62 @@
     <message>
         <source>Finishing the servos being set up…</source>
         <translation>正在完成正在设置的舵机…</translation>
+    </message>
+    <message>
+        <source>St&amp;ation:</source>
+        <translation>工作站(&amp;A)：</translation>
+    </message>
+    <message>
+        <source>Station name</source>
+        <translation>工作站名称</translation>
+    </message>
+    <message>
+        <source>O&amp;perator:</source>
+        <translation>操作员(&amp;P)：</translation>
+    </message>
+    <message>
+        <source>Operator</source>
+        <translation>操作员</translation>
+    </message>
+    <message>
+        <source>Typed or scanned at Start</source>
+        <translation>开始时输入或扫描</translation>
+    </message>
+    <message>
+        <source>Database status</source>
+        <translation>数据库状态</translation>
+    </message>
+    <message>
+        <source>&amp;Database:</source>
+        <translation>数据库(&amp;D)：</translation>
+    </message>
+    <message>
+        <source>The line&apos;s database</source>
+        <translation>产线数据库</translation>
+    </message>
+    <message>
+        <source>None: the audit log only (service=line1, host=... dbname=...)</source>
+        <translation>无：只用审计日志（service=line1, host=... dbname=...）</translation>
+    </message>
+    <message>
+        <source>The label was checked against this log only: %1</source>
+        <translation>该标签只与本日志核对过：%1</translation>
+    </message>
+    <message numerus="yes">
+        <source>database: %n row(s) waiting: %1</source>
+        <translation>
+            <numerusform>数据库：%n 条记录等待发送：%1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>database: %n row(s) waiting</source>
+        <translation>
+            <numerusform>数据库：%n 条记录等待发送</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>database: every row sent</source>
+        <translation>数据库：所有记录已发送</translation>
     </message>
 </context>
 </TS>

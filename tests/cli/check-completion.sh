@@ -38,15 +38,15 @@ expect() {
     [ "$got" = "$wanted" ] || fail "completing \"$*\": wanted \"$wanted\", got \"$got\""
 }
 
-commands="ports read write set diff batch doctor help"
+commands="ports read write set diff batch doctor db history report help"
 servo_options="-p --port --timeout --retries -v --verbose -h --help"
 ports="ttyUSB0 ttyACM1 $(compgen -G '/dev/serial/by-id/*' || true)"
 
 expect "$commands" nimbalctl ""
-expect "read" nimbalctl re
+expect "read report" nimbalctl re
 expect "-h --help --version -p --port --timeout --retries -v --verbose" nimbalctl -
-expect "read" nimbalctl -v --port ttyUSB0 re
-expect "read" nimbalctl --port = ttyUSB0 --timeout 100 re
+expect "read" nimbalctl -v --port ttyUSB0 rea
+expect "read" nimbalctl --port = ttyUSB0 --timeout 100 rea
 expect "$ports" nimbalctl --port ""
 expect "--format --out $servo_options" nimbalctl -p ttyUSB0 read -
 expect "--json -h --help" nimbalctl ports -
@@ -54,7 +54,9 @@ expect "--format --out $servo_options" nimbalctl read -
 expect "--no-verify $servo_options" nimbalctl write -
 expect "$servo_options" nimbalctl set -
 expect "$servo_options" nimbalctl diff -
-expect "--log --count --labels $servo_options" nimbalctl batch -
+expect "--log --count --labels --db --station --operator $servo_options" nimbalctl batch -
+expect "--db --json -h --help" nimbalctl history -
+expect "--db --since --json -h --help" nimbalctl report -
 expect "--json $servo_options" nimbalctl doctor -
 expect "table line json" nimbalctl read --format ""
 expect "json" nimbalctl read --format = j

@@ -146,10 +146,10 @@ void TestLane::twoLanesSetUpTheirServosAtOnceAndLogEveryRow()
 
     const QStringList rows = linesOf(log);
     QCOMPARE(rows.size(), 5);
-    QCOMPARE(rows.first().split(QLatin1Char(',')).size(), 4 + 28 + 1);
+    QCOMPARE(rows.first().split(QLatin1Char(',')).size(), 4 + 28 + 10);
     for (int i = 1; i < rows.size(); ++i) {
         const QStringList fields = rows.at(i).split(QLatin1Char(','));
-        QCOMPARE(fields.size(), 4 + 28 + 1);
+        QCOMPARE(fields.size(), 4 + 28 + 10);
         QCOMPARE(fields.at(2), QString::number(i));
         QVERIFY(fields.at(1) == first.slavePath() || fields.at(1) == second.slavePath());
         QCOMPARE(fields.at(3), QStringLiteral("PASS"));
@@ -196,7 +196,7 @@ void TestLane::aServoUnpluggedDuringItsSetUpFailsAndIsLogged()
     QCOMPARE(fields.mid(4, 14).join(QLatin1Char(',')),
              QStringLiteral("32,200,16,50,900,2100,25,1520,399,100,120,1,1,0"));
     QCOMPARE(fields.mid(4 + 14, 14).join(QString()), QString());
-    QCOMPARE(fields.size(), 4 + 28 + 1);
+    QCOMPARE(fields.size(), 4 + 28 + 10);
 }
 
 // The adapter goes away (the simulator vanishes) and a new one comes at the
@@ -318,7 +318,7 @@ void TestLane::labelsGoToTheServosInTheOrderTheyWereFound()
     QCOMPARE(rows.size(), 3);
     for (QString &row : rows) {
         const QStringList fields = row.split(QLatin1Char(','));
-        row = fields.at(2) + QLatin1Char(' ') + fields.at(1) + QLatin1Char(' ') + fields.last();
+        row = fields.at(2) + QLatin1Char(' ') + fields.at(1) + QLatin1Char(' ') + fields.at(32);
     }
     rows.sort();
     QCOMPARE(rows, (QStringList{QStringLiteral("10 %1 SN-1").arg(second.slavePath()),

@@ -17,7 +17,7 @@ source tools/deps.sh
 
 passes=${NIMBAL_TEST_PASSES:-qt5 package sanitize qt6 windows}
 
-packages=("${BUILD_PACKAGES[@]}" desktop-file-utils python3)
+packages=("${BUILD_PACKAGES[@]}" "${RECORD_TEST_PACKAGES[@]}" desktop-file-utils python3)
 case " $passes " in *" qt6 "*) packages+=("${QT6_PACKAGES[@]}") ;; esac
 case " $passes " in *" package "*) packages+=("${PACKAGE_PACKAGES[@]}") ;; esac
 install_packages "${packages[@]}"

@@ -88,7 +88,10 @@ int BatchRun::run()
     if (sender) {
         // The last rows get a pass of their own before the batch ends.
         QEventLoop loop;
-        QObject::connect(sender.get(), &RecordSender::passEnded, &loop, &QEventLoop::quit);
+        QObject::connect(sender.get(), &RecordSender::passEnded, &loop, [&] {
+            if (sender->isCaughtUp())
+                loop.quit();
+        });
         sender->rowsAdded();
         loop.exec();
         if (sender->waiting() > 0)

@@ -163,7 +163,10 @@ int sendJournal(const QString &db, const QString &journal, Console &console)
 {
     RecordSender sender(db, journal);
     QEventLoop loop;
-    QObject::connect(&sender, &RecordSender::passEnded, &loop, &QEventLoop::quit);
+    QObject::connect(&sender, &RecordSender::passEnded, &loop, [&] {
+        if (sender.isCaughtUp())
+            loop.quit();
+    });
     sender.start();
     loop.exec();
     if (!sender.problem().isEmpty()) {

@@ -85,8 +85,14 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the programs link, with their versions, as dpkg-shlibdeps
-# finds them.
+# finds them; and Qt's PostgreSQL driver, a plugin the line record loads,
+# which no program links.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(NIMBAL_QT6)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-psql")
+else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt5sql5-psql")
+endif()
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -29,7 +29,7 @@ nimbal_windows_resources(nimbal-station "Nimbal Station, servo after servo on se
 # The Qt libraries and plugins, as the Qt build names them.
 set(qt Qt${QT_VERSION_MAJOR})
 set(runtime_files)
-foreach(module Core Gui Widgets SerialPort)
+foreach(module Core Gui Widgets SerialPort Sql)
     list(APPEND runtime_files $<TARGET_FILE:${qt}::${module}>)
 endforeach()
 if(MINGW)
@@ -52,6 +52,9 @@ install(FILES ${runtime_files} DESTINATION .)
 install(FILES $<TARGET_FILE:${qt}::QWindowsIntegrationPlugin> DESTINATION platforms)
 install(FILES $<TARGET_FILE:${qt}::QJpegPlugin> DESTINATION imageformats)
 install(FILES $<TARGET_FILE:${qt}::QWindowsVistaStylePlugin> DESTINATION styles)
+# The line record reaches PostgreSQL through ODBC (and psqlODBC, which the
+# user installs).
+install(FILES $<TARGET_FILE:${qt}::QODBCDriverPlugin> DESTINATION sqldrivers)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 
 # The installer, nimbal-servo-VERSION-win64.exe, and the same files as a

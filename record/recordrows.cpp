@@ -68,8 +68,9 @@ bool RecordRows::fromDatabase(const QString &connection, const Filter &filter,
         read = query.exec();
         while (read && query.next()) {
             QStringList fields;
+            // A null is an empty field, as in the log: no value read back.
             for (int i = 0; i < header.size(); ++i)
-                fields.append(query.value(i).toString());
+                fields.append(query.isNull(i) ? QString() : query.value(i).toString());
             if (const std::optional<AuditLog::Row> row = AuditLog::rowOf(header, fields))
                 rows->append(*row);
         }

@@ -23,8 +23,10 @@ struct RecordSender::Work
     bool connected = false;
     QTimer *retry = nullptr;
     std::atomic<bool> pending{false}; // a pass is queued
-    // Tells the owner how many rows wait and why; `ended` at a pass's end.
-    std::function<void(int, const QString &, bool)> tell;
+    std::atomic<int> asked{0};        // passes asked for
+    // Tells the owner how many rows wait and why; at a pass's end, `served`
+    // is how many passes asked for it has served (else -1).
+    std::function<void(int, const QString &, int)> tell;
 };
 
 namespace {
@@ -158,6 +160,7 @@ bool sendBatch(QSqlDatabase &db, const Waiting &waiting, int first, int count,
 void pass(RecordSender::Work &work)
 {
     work.pending = false;
+    const int served = work.asked;
     work.retry->stop();
     const QString place = RecordSender::placeOf(work.journal);
     Waiting waiting = rowsAfter(work.journal, readPlace(place));
@@ -181,14 +184,14 @@ void pass(RecordSender::Work &work)
         sent += count;
         if (!writePlace(place, waiting.ends.at(sent - 1), &problem))
             break;
-        work.tell(int(waiting.rows.size()) - sent, QString(), false);
+        work.tell(int(waiting.rows.size()) - sent, QString(), -1);
     }
     if (sent == waiting.rows.size() && problem.isEmpty()) {
         // Rows passed over at the end move the place on too.
         if (waiting.end > readPlace(place))
             writePlace(place, waiting.end, &problem);
     }
-    work.tell(int(waiting.rows.size()) - sent, problem, true);
+    work.tell(int(waiting.rows.size()) - sent, problem, served);
     if (!problem.isEmpty())
         work.retry->start(RecordSender::kRetryMs);
 }
@@ -202,14 +205,14 @@ RecordSender::RecordSender(const QString &connection, const QString &journal, QO
     m_work->connection = connection;
     m_work->journal = journal;
     m_work->name = QStringLiteral("nimbal-record-sender-%1").arg(quintptr(this));
-    m_work->tell = [this](int waiting, const QString &problem, bool ended) {
+    m_work->tell = [this](int waiting, const QString &problem, int served) {
         // Told on the owner's thread; dropped once the owner has gone.
         QMetaObject::invokeMethod(
             this,
-            [this, waiting, problem, ended] {
+            [this, waiting, problem, served] {
                 tell(waiting, problem);
-                if (ended)
-                    emit passEnded();
+                if (served >= 0)
+                    ended(served);
             },
             Qt::QueuedConnection);
     };
@@ -232,7 +235,7 @@ RecordSender::~RecordSender()
     QMetaObject::invokeMethod(
         m_context,
         [work = m_work.get(), thread = m_thread] {
-            work->tell = [](int, const QString &, bool) {};
+            work->tell = [](int, const QString &, int) {};
             RecordDatabase::close(work->name);
             thread->quit();
         },
@@ -252,11 +255,18 @@ void RecordSender::start()
 
 void RecordSender::rowsAdded()
 {
+    m_work->asked = ++m_asked;
     // One pass reads whatever has come by then.
     if (m_work->pending.exchange(true))
         return;
     QMetaObject::invokeMethod(
         m_context, [work = m_work.get()] { pass(*work); }, Qt::QueuedConnection);
+}
+
+void RecordSender::ended(int served)
+{
+    m_served = qMax(m_served, served);
+    emit passEnded();
 }
 
 void RecordSender::tell(int waiting, const QString &problem)

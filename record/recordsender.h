@@ -47,6 +47,10 @@ public:
     // As last told by statusChanged().
     int waiting() const { return m_waiting; }
     QString problem() const { return m_problem; }
+    // Whether a pass has ended that began after the last start() or
+    // rowsAdded(): what the journal held then has been sent, or met a
+    // problem.
+    bool isCaughtUp() const { return m_served >= m_asked; }
 
 signals:
     // `waiting` rows are not in the database yet; `problem` says why they
@@ -61,12 +65,15 @@ public:
 
 private:
     void tell(int waiting, const QString &problem);
+    void ended(int served);
 
     QThread *m_thread;
     QObject *m_context; // lives on m_thread
     std::shared_ptr<Work> m_work;
     int m_waiting = 0;
     QString m_problem;
+    int m_asked = 0;  // start() and rowsAdded() calls
+    int m_served = 0; // of them, those a pass that has ended began after
 };
 
 #endif

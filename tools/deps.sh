@@ -29,10 +29,14 @@ install_packages() {
         "${missing[@]}"
 }
 
-# Packages every build needs; Qt's Linguist tools make the station's
-# translations.
+# Packages every build needs; Qt's Linguist tools make the translations,
+# and Qt's PostgreSQL driver carries the line record.
 BUILD_PACKAGES=(build-essential cmake ninja-build qtbase5-dev libqt5serialport5-dev
-    qttools5-dev-tools)
+    qttools5-dev-tools libqt5sql5-psql)
+
+# Packages the line record's tests need: a PostgreSQL server they start
+# and stop themselves (tests/record/postgres-server.sh).
+RECORD_TEST_PACKAGES=(postgresql)
 
 # Packages that build the Debian package (dpkg-shlibdeps, file) and check
 # it (lintian, appstreamcli, desktop-file-validate, groff, man).
@@ -40,12 +44,13 @@ PACKAGE_PACKAGES=(dpkg-dev file lintian appstream desktop-file-utils groff-base 
 
 # Packages of the Windows build: the MinGW-w64 cross compilers, what builds
 # Qt for it (tools/windows-qt.sh), Wine to run its tests, NSIS for its
-# installer, and a font for the tests' screenless platform.
+# installer, a font for the tests' screenless platform, and the host's ODBC
+# and PostgreSQL ODBC driver, to which Wine's ODBC passes the record's calls.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix make perl xz-utils wine wine64 nsis unzip
-    fonts-dejavu-core)
+    fonts-dejavu-core unixodbc odbc-postgresql "${RECORD_TEST_PACKAGES[@]}")
 
 # Packages of the Qt 6 build.
-QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev libgl-dev)
+QT6_PACKAGES=(qt6-base-dev qt6-serialport-dev libgl-dev libqt6sql6-psql)
 
 # NIMBAL_JOBS, or else one job per processor.
 build_jobs() {

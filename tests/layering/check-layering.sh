@@ -27,3 +27,5 @@ probe nimbal-probe-link-window serial/mycombobox.h
 probe nimbal-probe-link-widgets QWidget
 probe nimbal-probe-testcore-window windowtest.h
 probe nimbal-probe-station-window app/widget.h
+probe nimbal-probe-record-link lane/lanegroup.h
+probe nimbal-probe-link-record recordsender.h

@@ -37,8 +37,9 @@ key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Nimbal Servo'
 wine "$installer" /S '/D=C:\Nimbal' </dev/null >/dev/null 2>&1
 wineserver --wait
 expected=(nimbal-servo.exe nimbalctl.exe nimbal-station.exe Uninstall.exe LICENSE.txt Qt5Core.dll Qt5Gui.dll
-    Qt5Widgets.dll Qt5SerialPort.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll
-    platforms/qwindows.dll imageformats/qjpeg.dll styles/qwindowsvistastyle.dll)
+    Qt5Widgets.dll Qt5SerialPort.dll Qt5Sql.dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll
+    platforms/qwindows.dll imageformats/qjpeg.dll styles/qwindowsvistastyle.dll
+    sqldrivers/qsqlodbc.dll nimbal-record-schema.sql)
 installed=$(cd "$root" && find . -type f -printf '%P\n' | LC_ALL=C sort)
 wanted=$(printf '%s\n' "${expected[@]}" | LC_ALL=C sort)
 [ "$installed" = "$wanted" ] || fail "installed files differ:"$'\n'"$(diff <(echo "$wanted") <(echo "$installed"))"

@@ -66,12 +66,13 @@ bool RecordRows::fromDatabase(const QString &connection, const Filter &filter,
                                ? filter.since.startOfDay(Qt::UTC).toString(Qt::ISODate)
                                : QStringLiteral("-infinity"));
         read = query.exec();
+        const QVector<int> positions = AuditLog::columnsOf(header);
         while (read && query.next()) {
             QStringList fields;
             // A null is an empty field, as in the log: no value read back.
             for (int i = 0; i < header.size(); ++i)
                 fields.append(query.isNull(i) ? QString() : query.value(i).toString());
-            if (const std::optional<AuditLog::Row> row = AuditLog::rowOf(header, fields))
+            if (const std::optional<AuditLog::Row> row = AuditLog::rowOf(positions, fields))
                 rows->append(*row);
         }
         if (!read)

@@ -12,6 +12,7 @@
 #include <QVector>
 
 #include <atomic>
+#include <optional>
 
 // What the sender's thread works with; touched on that thread alone, but
 // for `pending`.
@@ -69,7 +70,8 @@ Waiting rowsAfter(const QString &journal, qint64 place)
     if (!file.open(QIODevice::ReadOnly))
         return waiting;
     constexpr qint64 kLongestLine = 64 * 1024;
-    const QStringList header = AuditLog::fieldsOf(QString::fromUtf8(file.readLine(kLongestLine)));
+    const QVector<int> columns =
+        AuditLog::columnsOf(AuditLog::fieldsOf(QString::fromUtf8(file.readLine(kLongestLine))));
     // A journal replaced by a shorter one is sent from its start: what was
     // sent of it already meets its key.
     if (place < file.pos() || place > file.size())
@@ -82,7 +84,7 @@ Waiting rowsAfter(const QString &journal, qint64 place)
             break;
         waiting.end = file.pos();
         const std::optional<AuditLog::Row> row =
-            AuditLog::rowOf(header, AuditLog::fieldsOf(QString::fromUtf8(line)));
+            AuditLog::rowOf(columns, AuditLog::fieldsOf(QString::fromUtf8(line)));
         if (!row || row->run.station.isEmpty() || row->run.id.isEmpty())
             continue;
         waiting.rows.append(*row);
@@ -91,61 +93,127 @@ Waiting rowsAfter(const QString &journal, qint64 place)
     return waiting;
 }
 
-// "INSERT ... VALUES (...), (...)" for `count` rows, a placeholder a column.
-QString insertFor(int count)
+// Whether a column is the same on every row of a run.
+bool ofTheRun(const QString &name)
 {
-    const QStringList names = AuditLog::header();
+    static const QStringList run = {QStringLiteral("station"),     QStringLiteral("run"),
+                                    QStringLiteral("recipe_file"), QStringLiteral("recipe_sha256"),
+                                    QStringLiteral("operator"),    QStringLiteral("software")};
+    return run.contains(name);
+}
+
+// One statement for a batch of rows of one run, of any size: the run's
+// columns are bound once, and each other column's values as one array,
+// which the server unnests into rows. The server parses a few dozen
+// values instead of 42 a row, and the statement is prepared once.
+QString insertStatement()
+{
     QStringList columns;
-    QStringList values;
-    for (const QString &name : names) {
+    QStringList selected;
+    QStringList arrays;
+    QStringList names;
+    for (const QString &name : AuditLog::header()) {
         columns.append(RecordDatabase::quoted(name));
+        if (ofTheRun(name)) {
+            selected.append(QStringLiteral("CAST(? AS text)"));
+            continue;
+        }
         const bool time = name == QLatin1String("time") || name == QLatin1String("recorded_at");
-        values.append(time ? QStringLiteral("CAST(? AS timestamptz)") : QStringLiteral("?"));
+        const bool number = name == QLatin1String("number") ||
+                            name.startsWith(QLatin1String("before_")) ||
+                            name.startsWith(QLatin1String("after_"));
+        arrays.append(QStringLiteral("CAST(? AS %1[])")
+                          .arg(QLatin1String(time     ? "timestamptz"
+                                             : number ? "integer"
+                                                      : "text")));
+        names.append(QStringLiteral("c%1").arg(names.size()));
+        selected.append(QStringLiteral("u.") + names.constLast());
     }
-    const QString row = QLatin1Char('(') + values.join(QLatin1Char(',')) + QLatin1Char(')');
-    QStringList rows;
-    for (int i = 0; i < count; ++i)
-        rows.append(row);
-    return QStringLiteral("INSERT INTO servo_records (%1) VALUES %2 ON CONFLICT (\"station\", "
-                          "\"run\", \"number\") DO NOTHING")
-        .arg(columns.join(QLatin1Char(',')), rows.join(QLatin1Char(',')));
+    return QStringLiteral("INSERT INTO servo_records (%1) SELECT %2 FROM unnest(%3) AS u(%4) "
+                          "ON CONFLICT (\"station\", \"run\", \"number\") DO NOTHING")
+        .arg(columns.join(QLatin1Char(',')), selected.join(QLatin1Char(',')),
+             arrays.join(QLatin1Char(',')), names.join(QLatin1Char(',')));
 }
 
-// A row's values in the order of the journal's columns.
-void bind(QSqlQuery &query, const AuditLog::Row &row)
+// The array literals of a batch, a column each, as the server reads
+// arrays: "{...,...}", a text quoted with a quote or a backslash in it
+// escaped, a missing number NULL. Built in one pass a column, as they hold
+// thousands of elements.
+struct ArrayLiteral
 {
-    query.addBindValue(row.time.toString(Qt::ISODateWithMs));
-    query.addBindValue(RecordDatabase::text(row.port));
-    query.addBindValue(row.number);
-    query.addBindValue(row.passed ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
+    QString text = QStringLiteral("{");
+
+    void add(const QString &value)
+    {
+        text += QLatin1Char('"');
+        for (const QChar c : value) {
+            if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+                text += QLatin1Char('\\');
+            text += c;
+        }
+        text += QLatin1String("\",");
+    }
+    void add(std::optional<int> value)
+    {
+        if (value)
+            text += QString::number(*value);
+        else
+            text += QLatin1String("NULL");
+        text += QLatin1Char(',');
+    }
+    QString done()
+    {
+        if (text.size() > 1)
+            text.chop(1);
+        return text + QLatin1Char('}');
+    }
+};
+
+// The rows [first, first + count), all of one run, as the statement takes
+// them.
+void bind(QSqlQuery &query, const Waiting &waiting, int first, int count)
+{
+    using Row = AuditLog::Row;
+    const auto column = [&](const auto &of) {
+        ArrayLiteral array;
+        array.text.reserve(count * 24);
+        for (int i = first; i < first + count; ++i)
+            array.add(of(waiting.rows.at(i)));
+        query.addBindValue(array.done());
+    };
+    // The run's columns come first in the statement, once for the batch.
+    const AuditLog::Run &run = waiting.rows.at(first).run;
+    for (const QString &text :
+         {run.station, run.id, run.recipeFile, run.recipeSha256, run.operatorName, run.software})
+        query.addBindValue(RecordDatabase::text(text));
+    column([](const Row &row) { return row.time.toString(Qt::ISODateWithMs); });
+    column([](const Row &row) { return row.port; });
+    column([](const Row &row) { return std::optional<int>(row.number); });
+    column([](const Row &row) { return QString(QLatin1String(row.passed ? "PASS" : "FAIL")); });
     for (const ParameterInfo &param : kParameters)
-        query.addBindValue(row.before.value(param.id));
+        column([&param](const Row &row) { return std::optional<int>(row.before.value(param.id)); });
     for (const ParameterInfo &param : kParameters)
-        query.addBindValue(row.after ? QVariant(row.after->value(param.id))
-                                     : RecordDatabase::nullInteger());
-    for (const QString &field : {row.label, row.run.station, row.run.id, row.run.recipeFile,
-                                 row.run.recipeSha256, row.run.operatorName, row.run.software})
-        query.addBindValue(RecordDatabase::text(field));
-    query.addBindValue(row.recordedAt.toUTC().toString(Qt::ISODateWithMs));
-    query.addBindValue(RecordDatabase::text(row.labelChecked));
-    query.addBindValue(RecordDatabase::text(row.failedFields.join(QLatin1Char(' '))));
+        column([&param](const Row &row) {
+            return row.after ? std::optional<int>(row.after->value(param.id)) : std::nullopt;
+        });
+    column([](const Row &row) { return row.label; });
+    column([](const Row &row) { return row.recordedAt.toUTC().toString(Qt::ISODateWithMs); });
+    column([](const Row &row) { return row.labelChecked; });
+    column([](const Row &row) { return row.failedFields.join(QLatin1Char(' ')); });
 }
 
-// Sends rows [first, first + count) in one transaction; false with the
-// database's reason.
-bool sendBatch(QSqlDatabase &db, const Waiting &waiting, int first, int count,
+// Sends rows [first, first + count) in one transaction, with the statement
+// `insert` prepared on `db`; false with the database's reason.
+bool sendBatch(QSqlDatabase &db, QSqlQuery &insert, const Waiting &waiting, int first, int count,
                QSqlError *error)
 {
     if (!db.transaction()) {
         *error = db.lastError();
         return false;
     }
-    QSqlQuery query(db);
-    bool sent = query.prepare(insertFor(count));
-    for (int i = first; sent && i < first + count; ++i)
-        bind(query, waiting.rows.at(i));
-    sent = sent && query.exec();
-    *error = query.lastError();
+    bind(insert, waiting, first, count);
+    bool sent = insert.exec();
+    *error = insert.lastError();
     if (sent && !db.commit()) {
         sent = false;
         *error = db.lastError();
@@ -168,14 +236,27 @@ void pass(RecordSender::Work &work)
     if (!work.connected)
         work.connected = RecordDatabase::open(work.connection, work.name, &problem);
     QSqlDatabase db = QSqlDatabase::database(work.name, false);
+    QSqlQuery insert(db);
+    if (work.connected && !waiting.rows.isEmpty() && !insert.prepare(insertStatement())) {
+        problem = RecordDatabase::problemOf(insert.lastError(),
+                                            RecordSender::tr("database %1: rows not sent")
+                                                .arg(RecordDatabase::shown(work.connection)));
+        db.close();
+        work.connected = false;
+    }
     int sent = 0;
     while (work.connected && sent < waiting.rows.size()) {
-        const int count = qMin(RecordSender::kBatchRows, int(waiting.rows.size()) - sent);
+        // A batch holds rows of one run.
+        int count = 1;
+        while (count < RecordSender::kBatchRows && sent + count < waiting.rows.size() &&
+               waiting.rows.at(sent + count).run.id == waiting.rows.at(sent).run.id &&
+               waiting.rows.at(sent + count).run.station == waiting.rows.at(sent).run.station)
+            ++count;
         QSqlError error;
-        if (!sendBatch(db, waiting, sent, count, &error)) {
-            problem = RecordDatabase::problemOf(
-                error, RecordSender::tr("database %1: rows not sent")
-                           .arg(RecordDatabase::shown(work.connection)));
+        if (!sendBatch(db, insert, waiting, sent, count, &error)) {
+            problem =
+                RecordDatabase::problemOf(error, RecordSender::tr("database %1: rows not sent")
+                                                     .arg(RecordDatabase::shown(work.connection)));
             // Whatever it was, a new connection is tried next time.
             db.close();
             work.connected = false;
@@ -235,7 +316,8 @@ RecordSender::~RecordSender()
     QMetaObject::invokeMethod(
         m_context,
         [work = m_work.get(), thread = m_thread] {
-            work->tell = [](int, const QString &, int) {};
+            work->tell = [](int, const QString &, int) {
+            };
             RecordDatabase::close(work->name);
             thread->quit();
         },

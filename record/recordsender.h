@@ -26,7 +26,7 @@ class RecordSender : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int kBatchRows = 200;
+    static constexpr int kBatchRows = 1000;
     static constexpr int kRetryMs = 3000;
 
     // Sends the rows of the journal at `journal` to the database

@@ -2,8 +2,8 @@
 # Installs what is missing, builds the benchmarks (the bench preset, in
 # build/bench)
 # and runs each in turn: receiver, startup, roundtrip, sustained, noise, cli,
-# lanes, station, and stall (twice: with glib's event dispatcher and Qt's
-# own).
+# lanes, station, stall (twice: with glib's event dispatcher and Qt's own),
+# and record (against a PostgreSQL server it starts and stops).
 # Every figure is one "name: value" line; a figure with a target carries it
 # beside the value. Exits non-zero only when a benchmark fails to run, not
 # when a figure misses its target.
@@ -11,9 +11,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
-install_packages "${BUILD_PACKAGES[@]}"
+install_packages "${BUILD_PACKAGES[@]}" "${RECORD_TEST_PACKAGES[@]}"
 
-benchmarks=(receiver startup roundtrip sustained noise cli lanes station stall)
+benchmarks=(receiver startup roundtrip sustained noise cli lanes station stall record)
 targets=(nimbal-servo-sim nimbal-startup-probe nimbalctl nimbal-cli-anchor)
 for name in "${benchmarks[@]}"; do
     targets+=("nimbal-bench-$name")

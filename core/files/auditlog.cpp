@@ -105,23 +105,52 @@ bool AuditLog::append(const Row &row, QString *reason)
     return appendLine(fields, reason);
 }
 
-std::optional<AuditLog::Row> AuditLog::rowOf(const QStringList &header, const QStringList &fields)
+QVector<int> AuditLog::columnsOf(const QStringList &header)
 {
     // A row appended to a log of an earlier version has the columns its
     // header lacks, by today's names.
-    QStringList names = header;
     const QStringList today = AuditLog::header();
-    if (today.mid(0, int(names.size())) == names)
-        names = today;
-    const auto value = [&](const QString &name) {
-        return fields.value(int(names.indexOf(name)));
+    const QStringList names = today.mid(0, int(header.size())) == header ? today : header;
+    QVector<int> columns;
+    for (const QString &name : today)
+        columns.append(int(names.indexOf(name)));
+    return columns;
+}
+
+std::optional<AuditLog::Row> AuditLog::rowOf(const QStringList &header, const QStringList &fields)
+{
+    return rowOf(columnsOf(header), fields);
+}
+
+std::optional<AuditLog::Row> AuditLog::rowOf(const QVector<int> &columns, const QStringList &fields)
+{
+    // Today's columns, in order (header()).
+    enum Column
+    {
+        Time,
+        Port,
+        Number,
+        Result,
+        Before,
+        After = Before + int(kParameterCount),
+        Label = After + int(kParameterCount),
+        Station,
+        Run,
+        RecipeFile,
+        RecipeSha256,
+        Operator,
+        Software,
+        RecordedAt,
+        LabelChecked,
+        FailedFields
     };
-    const auto values = [&](const char *when, ParameterSet *set) {
+    const auto value = [&](int column) {
+        return fields.value(columns.value(column, -1));
+    };
+    const auto values = [&](int first, ParameterSet *set) {
         for (const ParameterInfo &param : kParameters) {
             bool ok = false;
-            set->setValue(param.id, value(QStringLiteral("%1_%2").arg(QLatin1String(when),
-                                                                      QLatin1String(param.name)))
-                                        .toInt(&ok));
+            set->setValue(param.id, value(first + int(indexOf(param.id))).toInt(&ok));
             if (!ok)
                 return false;
         }
@@ -129,52 +158,66 @@ std::optional<AuditLog::Row> AuditLog::rowOf(const QStringList &header, const QS
     };
     Row row;
     bool ok = false;
-    row.number = value(QStringLiteral("number")).toInt(&ok);
-    row.time = QDateTime::fromString(value(QStringLiteral("time")), Qt::ISODate);
-    const QString result = value(QStringLiteral("result"));
-    if (!ok || !row.time.isValid() ||
-        (result != QLatin1String("PASS") && result != QLatin1String("FAIL")) ||
-        !values("before", &row.before))
+    row.number = value(Number).toInt(&ok);
+    const QString result = value(Result);
+    if (!ok || (result != QLatin1String("PASS") && result != QLatin1String("FAIL")) ||
+        !values(Before, &row.before))
+        return std::nullopt;
+    row.time = QDateTime::fromString(value(Time), Qt::ISODate);
+    if (!row.time.isValid())
         return std::nullopt;
     row.passed = result == QLatin1String("PASS");
     ParameterSet after;
-    if (values("after", &after))
+    if (values(After, &after))
         row.after = after;
-    row.port = value(QStringLiteral("port"));
-    row.label = value(QStringLiteral("label"));
-    row.run = {value(QStringLiteral("station")),     value(QStringLiteral("run")),
-               value(QStringLiteral("recipe_file")), value(QStringLiteral("recipe_sha256")),
-               value(QStringLiteral("operator")),    value(QStringLiteral("software"))};
-    row.recordedAt = QDateTime::fromString(value(QStringLiteral("recorded_at")), Qt::ISODateWithMs);
-    row.labelChecked = value(QStringLiteral("label_checked"));
-    row.failedFields =
-        value(QStringLiteral("failed_fields")).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    row.port = value(Port);
+    row.label = value(Label);
+    row.run = {value(Station),      value(Run),      value(RecipeFile),
+               value(RecipeSha256), value(Operator), value(Software)};
+    row.recordedAt = QDateTime::fromString(value(RecordedAt), Qt::ISODateWithMs);
+    row.labelChecked = value(LabelChecked);
+    row.failedFields = value(FailedFields).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     return row;
 }
 
 QStringList AuditLog::fieldsOf(const QString &text)
 {
-    QString line = text;
-    while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r')))
-        line.chop(1);
-    QStringList fields(QString{});
-    bool quoted = false;
-    for (int i = 0; i < line.size(); ++i) {
-        const QChar c = line.at(i);
-        if (c == QLatin1Char('"') && quoted && i + 1 < line.size() && line.at(i + 1) == c)
-            fields.last() += line.at(++i);
-        else if (c == QLatin1Char('"'))
-            quoted = !quoted;
-        else if (c == QLatin1Char(',') && !quoted)
-            fields.append(QString());
-        else
-            fields.last() += c;
-    }
-    for (QString &field : fields) {
+    int end = int(text.size());
+    while (end > 0 &&
+           (text.at(end - 1) == QLatin1Char('\n') || text.at(end - 1) == QLatin1Char('\r')))
+        --end;
+    QStringList fields;
+    int i = 0;
+    for (;;) {
+        QString field;
+        if (i < end && text.at(i) == QLatin1Char('"')) {
+            // Quoted: a doubled quote stands for one.
+            for (++i; i < end; ++i) {
+                if (text.at(i) == QLatin1Char('"') && i + 1 < end &&
+                    text.at(i + 1) == QLatin1Char('"'))
+                    field += text.at(++i);
+                else if (text.at(i) == QLatin1Char('"'))
+                    break;
+                else
+                    field += text.at(i);
+            }
+            ++i; // the closing quote
+            const int comma = int(text.indexOf(QLatin1Char(','), qMin(i, end)));
+            field +=
+                text.mid(qMin(i, end), (comma < 0 || comma > end ? end : comma) - qMin(i, end));
+            i = comma < 0 || comma >= end ? end + 1 : comma + 1;
+        } else {
+            const int comma = int(text.indexOf(QLatin1Char(','), i));
+            const int stop = comma < 0 || comma >= end ? end : comma;
+            field = text.mid(i, stop - i);
+            i = stop + 1;
+        }
         if (field.startsWith(QLatin1Char('\'')) && needsGuard(field.mid(1)))
             field.remove(0, 1);
+        fields.append(field);
+        if (i > end)
+            return fields;
     }
-    return fields;
 }
 
 AuditLog::Contents AuditLog::contentsOf(const QString &path)
@@ -205,9 +248,9 @@ bool AuditLog::forEachRow(const QString &path, const std::function<void(const Ro
         }
         return fieldsOf(QString::fromUtf8(line));
     };
-    const QStringList header = nextLine();
+    const QVector<int> columns = columnsOf(nextLine());
     while (!file.atEnd()) {
-        if (const std::optional<Row> row = rowOf(header, nextLine()))
+        if (const std::optional<Row> row = rowOf(columns, nextLine()))
             take(*row);
     }
     return true;

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <functional>
 #include <optional>
@@ -97,6 +98,10 @@ public:
     // when they are not a row (too few fields, a number or a time that is
     // not one).
     static std::optional<Row> rowOf(const QStringList &header, const QStringList &fields);
+    // The same, with the positions of today's columns in a log's fields,
+    // as columnsOf() finds them in its header once for all its rows.
+    static QVector<int> columnsOf(const QStringList &header);
+    static std::optional<Row> rowOf(const QVector<int> &columns, const QStringList &fields);
 
     // What a run that appends to an existing log must know of it.
     struct Contents

@@ -4,16 +4,16 @@
 // arrived is read with SQL of the test's own.
 
 #include "files/auditlog.h"
+#include "parametervalues.h"
 #include "postgrestest.h"
 #include "recorddatabase.h"
 #include "recordschema.h"
 #include "recordsender.h"
 #include "referenceframe.h"
-#include "parametervalues.h"
 
 #include <QProcess>
-#include <QSqlQuery>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,20 +25,20 @@ constexpr int kWaitMs = 20000;
 AuditLog::Row rowOf(int number, const QString &label, bool passed)
 {
     AuditLog::Row row;
-    row.time = QDateTime(QDate(2026, 12, 9), QTime(9, 0, 0).addSecs(number), Qt::OffsetFromUTC,
-                         3600);
+    row.time =
+        QDateTime(QDate(2026, 12, 9), QTime(9, 0, 0).addSecs(number), Qt::OffsetFromUTC, 3600);
     row.port = QStringLiteral("/dev/ttyUSB1");
     row.number = number;
     row.passed = passed;
-    row.before = ParameterValues::with(Reference::startValues(),
-                                       {{Parameter::IntegralSpeed, number}});
+    row.before =
+        ParameterValues::with(Reference::startValues(), {{Parameter::IntegralSpeed, number}});
     if (passed)
-        row.after = ParameterValues::with(Reference::startValues(),
-                                          {{Parameter::NeutralPoint, 1520}});
+        row.after =
+            ParameterValues::with(Reference::startValues(), {{Parameter::NeutralPoint, 1520}});
     row.label = label;
-    row.run = {QStringLiteral("station-7"), QStringLiteral("run-1"),
+    row.run = {QStringLiteral("station-7"),     QStringLiteral("run-1"),
                QStringLiteral("robot-arm.txt"), QString(64, QLatin1Char('a')),
-               QStringLiteral("Anna"), QStringLiteral("nimbalctl 1.4.0")};
+               QStringLiteral("Anna"),          QStringLiteral("nimbalctl 1.4.0")};
     row.recordedAt = QDateTime(QDate(2026, 12, 9), QTime(8, 0, 0, 125).addSecs(number), Qt::UTC);
     row.labelChecked = label.isEmpty() ? QString() : QStringLiteral("line");
     if (!passed)
@@ -85,9 +85,8 @@ bool waitsFor(RecordSender &sender, int waiting)
 
 int count(const QString &database, const QString &where = QStringLiteral("true"))
 {
-    return PostgresTest::query(database,
-                               QStringLiteral("SELECT count(*) FROM servo_records WHERE %1")
-                                   .arg(where))
+    return PostgresTest::query(
+               database, QStringLiteral("SELECT count(*) FROM servo_records WHERE %1").arg(where))
         .value(0)
         .value(0)
         .toInt();
@@ -132,7 +131,8 @@ void TestRecord::aRunsRowsArriveWithEveryField()
         AuditLog log;
         QString reason;
         QVERIFY(log.open(journal, &reason));
-        QVERIFY(log.append(rowOf(1, QStringLiteral("O'Brien; DROP TABLE x;--\\"), true), &reason));
+        QVERIFY(log.append(rowOf(1, QStringLiteral("O'Brien; \"DROP\" {TABLE},x;--\\"), true),
+                           &reason));
         QVERIFY(log.append(rowOf(2, QString(), false), &reason));
     }
     RecordSender sender(db, journal);
@@ -153,8 +153,8 @@ void TestRecord::aRunsRowsArriveWithEveryField()
     const QString sha(64, QLatin1Char('a'));
     QCOMPARE(rows.at(0),
              (QStringList{"station-7", "run-1", "1", "2026-12-09 08:00:01", "/dev/ttyUSB1", "PASS",
-                          "1", "1520", "0", "O'Brien; DROP TABLE x;--\\", "robot-arm.txt", sha,
-                          "Anna", "nimbalctl 1.4.0", "2026-12-09 08:00:01.125", "line", ""}));
+                          "1", "1520", "0", "O'Brien; \"DROP\" {TABLE},x;--\\", "robot-arm.txt",
+                          sha, "Anna", "nimbalctl 1.4.0", "2026-12-09 08:00:01.125", "line", ""}));
     // Nothing was read back from the servo that failed.
     QCOMPARE(rows.at(1),
              (QStringList{"station-7", "run-1", "2", "2026-12-09 08:00:02", "/dev/ttyUSB1", "FAIL",
@@ -230,8 +230,8 @@ void TestRecord::aStationsLoginMayOnlyAddAndRead()
     {
         QSqlQuery query(QSqlDatabase::database(QStringLiteral("station")));
         QVERIFY(query.exec(QStringLiteral("SELECT count(*) FROM servo_records")));
-        for (const char *change : {"UPDATE servo_records SET \"result\" = 'PASS'",
-                                   "DELETE FROM servo_records"}) {
+        for (const char *change :
+             {"UPDATE servo_records SET \"result\" = 'PASS'", "DELETE FROM servo_records"}) {
             QVERIFY(!query.exec(QLatin1String(change)));
             QVERIFY2(query.lastError().databaseText().contains(QLatin1String("permission denied")),
                      qPrintable(query.lastError().databaseText()));
@@ -255,8 +255,8 @@ void TestRecord::theSchemaIsMadeOnceAndANewerOneRefused()
     QString problem;
     QVERIFY(RecordDatabase::open(db, QStringLiteral("newer"), &problem));
     int before = 0;
-    QVERIFY(!RecordSchema::init(QSqlDatabase::database(QStringLiteral("newer")), &before,
-                                &problem));
+    QVERIFY(
+        !RecordSchema::init(QSqlDatabase::database(QStringLiteral("newer")), &before, &problem));
     RecordDatabase::close(QStringLiteral("newer"));
     QCOMPARE(problem, QStringLiteral("the database's schema is version 99, newer than the 1 this "
                                      "program knows: use a newer program"));

@@ -17,7 +17,6 @@
 #include "lane/lanegroup.h"
 #include "postgrestest.h"
 #include "recorddatabase.h"
-#include "recordschema.h"
 #include "recordsender.h"
 
 #include <QCoreApplication>
@@ -35,24 +34,6 @@ namespace {
 
 constexpr int kRows = 10000;
 constexpr int kRounds = 3;
-
-bool server(const char *action, const QString &folder)
-{
-    return QProcess::execute(QStringLiteral("bash"), {QStringLiteral(NIMBAL_POSTGRES_SERVER),
-                                                      QLatin1String(action), folder}) == 0;
-}
-
-bool initSchema(const QString &connection)
-{
-    QString problem;
-    if (!RecordDatabase::open(connection, QStringLiteral("schema"), &problem))
-        return false;
-    int before = 0;
-    const bool made =
-        RecordSchema::init(QSqlDatabase::database(QStringLiteral("schema")), &before, &problem);
-    RecordDatabase::close(QStringLiteral("schema"));
-    return made;
-}
 
 bool writeJournal(const QString &path)
 {
@@ -184,15 +165,15 @@ int main(int argc, char *argv[])
     QTemporaryDir work;
     QTemporaryDir folder(QStringLiteral("/tmp/nimbal-pg-bench-XXXXXX"));
     qputenv("NIMBAL_TEST_POSTGRES", QFile::encodeName(folder.path()));
-    if (!server("start", folder.path())) {
+    if (!PostgresTest::server("start", folder.path())) {
         out << "error: no PostgreSQL server" << Qt::endl;
         return 1;
     }
     const QString connection = PostgresTest::freshDatabase(QStringLiteral("bench"));
     const QString journal = work.filePath(QStringLiteral("journal.csv"));
-    if (!initSchema(connection) || !writeJournal(journal)) {
+    if (!PostgresTest::initSchema(connection) || !writeJournal(journal)) {
         out << "error: no schema or no journal" << Qt::endl;
-        server("stop", folder.path());
+        PostgresTest::server("stop", folder.path());
         return 1;
     }
     std::vector<double> copies, sends;
@@ -212,7 +193,7 @@ int main(int argc, char *argv[])
     truncate();
     const std::vector<double> latencies =
         verdictToRowMs(connection, work.filePath(QStringLiteral("lanes.csv")), seconds);
-    server("stop", folder.path());
+    PostgresTest::server("stop", folder.path());
     if (latencies.empty()) {
         out << "error: no verdict reached the database" << Qt::endl;
         return 1;

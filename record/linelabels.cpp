@@ -4,18 +4,9 @@
 
 #include <QPointer>
 #include <QSqlQuery>
-#include <QThread>
 #include <QTimer>
 
 using Answer = LabelCheck::Answer;
-
-// The checking thread's connection; touched on that thread alone.
-struct LineLabels::Work
-{
-    QString connection;
-    QString name;
-    bool connected = false;
-};
 
 namespace {
 
@@ -48,27 +39,16 @@ Answer asked(LineLabels::Work &work, const QString &label)
 } // namespace
 
 LineLabels::LineLabels(const QString &connection, int timeoutMs, QObject *parent)
-    : QObject(parent), m_thread(new QThread(this)), m_context(new QObject),
-      m_work(std::make_shared<Work>()), m_timeoutMs(timeoutMs)
+    : QObject(parent), m_timeoutMs(timeoutMs), m_thread(QStringLiteral("line labels"))
 {
-    m_work->connection = connection;
-    m_work->name = QStringLiteral("nimbal-line-labels-%1").arg(quintptr(this));
-    m_thread->setObjectName(QStringLiteral("line labels"));
-    m_context->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_context, &QObject::deleteLater);
-    m_thread->start();
+    m_work.connection = connection;
+    m_work.name = QStringLiteral("nimbal-line-labels-%1").arg(quintptr(this));
 }
 
 LineLabels::~LineLabels()
 {
-    QMetaObject::invokeMethod(
-        m_context,
-        [work = m_work.get(), thread = m_thread] {
-            RecordDatabase::close(work->name);
-            thread->quit();
-        },
-        Qt::QueuedConnection);
-    m_thread->wait();
+    // Before the thread ends.
+    m_thread.post([work = &m_work] { RecordDatabase::close(work->name); });
 }
 
 LabelCheck::Ask LineLabels::ask()
@@ -95,12 +75,9 @@ void LineLabels::check(const QString &label, const LabelCheck::Reply &reply)
         once({Answer::Kind::Unknown, QString(),
               tr("the line's database did not answer within %1 ms").arg(ms)});
     });
-    QMetaObject::invokeMethod(
-        m_context,
-        [this, work = m_work.get(), label, once] {
-            const Answer answer = asked(*work, label);
-            QMetaObject::invokeMethod(
-                this, [once, answer] { once(answer); }, Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    m_thread.post([this, work = &m_work, label, once] {
+        const Answer answer = asked(*work, label);
+        QMetaObject::invokeMethod(
+            this, [once, answer] { once(answer); }, Qt::QueuedConnection);
+    });
 }

@@ -2,13 +2,10 @@
 #define NIMBAL_LINELABELS_H
 
 #include "files/labelcheck.h"
+#include "thread/workthread.h"
 
 #include <QObject>
 #include <QString>
-
-#include <memory>
-
-class QThread;
 
 // Whether a scanned label has passed on any station of the line, asked of
 // the line's database on a thread and a connection of its own, so that a
@@ -27,16 +24,20 @@ public:
     // once this object has gone, the answer is Unknown at once.
     LabelCheck::Ask ask();
 
-    // What its thread works with.
-    struct Work;
+    // The checking thread's connection; touched on that thread alone.
+    struct Work
+    {
+        QString connection;
+        QString name;
+        bool connected = false;
+    };
 
 private:
     void check(const QString &label, const LabelCheck::Reply &reply);
 
-    QThread *m_thread;
-    QObject *m_context; // lives on m_thread
-    std::shared_ptr<Work> m_work;
     int m_timeoutMs;
+    Work m_work;
+    WorkThread m_thread; // ends before m_work goes
 };
 
 #endif

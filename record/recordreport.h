@@ -21,7 +21,7 @@ struct RecordReport
         int setUp = 0;
         int passed = 0;
         int failed = 0;
-        int failedUnread = 0; // failed with nothing read back
+        int failedUnread = 0;                      // failed with nothing read back
         QVector<QPair<QString, int>> failedFields; // most first, then by name
     };
 

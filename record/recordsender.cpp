@@ -7,28 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
-#include <QThread>
 #include <QTimer>
 #include <QVector>
 
-#include <atomic>
 #include <optional>
-
-// What the sender's thread works with; touched on that thread alone, but
-// for `pending`.
-struct RecordSender::Work
-{
-    QString connection;
-    QString journal;
-    QString name; // of the database connection
-    bool connected = false;
-    QTimer *retry = nullptr;
-    std::atomic<bool> pending{false}; // a pass is queued
-    std::atomic<int> asked{0};        // passes asked for
-    // Tells the owner how many rows wait and why; at a pass's end, `served`
-    // is how many passes asked for it has served (else -1).
-    std::function<void(int, const QString &, int)> tell;
-};
 
 namespace {
 
@@ -280,13 +262,12 @@ void pass(RecordSender::Work &work)
 } // namespace
 
 RecordSender::RecordSender(const QString &connection, const QString &journal, QObject *parent)
-    : QObject(parent), m_thread(new QThread(this)), m_context(new QObject),
-      m_work(std::make_shared<Work>())
+    : QObject(parent), m_thread(QStringLiteral("record sender"))
 {
-    m_work->connection = connection;
-    m_work->journal = journal;
-    m_work->name = QStringLiteral("nimbal-record-sender-%1").arg(quintptr(this));
-    m_work->tell = [this](int waiting, const QString &problem, int served) {
+    m_work.connection = connection;
+    m_work.journal = journal;
+    m_work.name = QStringLiteral("nimbal-record-sender-%1").arg(quintptr(this));
+    m_work.tell = [this](int waiting, const QString &problem, int served) {
         // Told on the owner's thread; dropped once the owner has gone.
         QMetaObject::invokeMethod(
             this,
@@ -297,32 +278,22 @@ RecordSender::RecordSender(const QString &connection, const QString &journal, QO
             },
             Qt::QueuedConnection);
     };
-    m_thread->setObjectName(QStringLiteral("record sender"));
-    m_context->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_context, &QObject::deleteLater);
-    m_thread->start();
-    QMetaObject::invokeMethod(
-        m_context,
-        [work = m_work.get(), context = m_context] {
-            work->retry = new QTimer(context);
-            work->retry->setSingleShot(true);
-            QObject::connect(work->retry, &QTimer::timeout, context, [work] { pass(*work); });
-        },
-        Qt::QueuedConnection);
+    m_thread.post([work = &m_work, context = m_thread.context()] {
+        auto *retry = new QTimer(context);
+        retry->setSingleShot(true);
+        QObject::connect(retry, &QTimer::timeout, context, [work] { pass(*work); });
+        work->retry = retry;
+    });
 }
 
 RecordSender::~RecordSender()
 {
-    QMetaObject::invokeMethod(
-        m_context,
-        [work = m_work.get(), thread = m_thread] {
-            work->tell = [](int, const QString &, int) {
-            };
-            RecordDatabase::close(work->name);
-            thread->quit();
-        },
-        Qt::QueuedConnection);
-    m_thread->wait();
+    // Before the thread ends: nothing more is told, and the connection goes.
+    m_thread.post([work = &m_work] {
+        work->tell = [](int, const QString &, int) {
+        };
+        RecordDatabase::close(work->name);
+    });
 }
 
 QString RecordSender::placeOf(const QString &journal)
@@ -337,12 +308,11 @@ void RecordSender::start()
 
 void RecordSender::rowsAdded()
 {
-    m_work->asked = ++m_asked;
+    m_work.asked = ++m_asked;
     // One pass reads whatever has come by then.
-    if (m_work->pending.exchange(true))
+    if (m_work.pending.exchange(true))
         return;
-    QMetaObject::invokeMethod(
-        m_context, [work = m_work.get()] { pass(*work); }, Qt::QueuedConnection);
+    m_thread.post([work = &m_work] { pass(*work); });
 }
 
 void RecordSender::ended(int served)

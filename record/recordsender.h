@@ -1,12 +1,15 @@
 #ifndef NIMBAL_RECORDSENDER_H
 #define NIMBAL_RECORDSENDER_H
 
+#include "thread/workthread.h"
+
 #include <QObject>
 #include <QString>
 
-#include <memory>
+#include <atomic>
+#include <functional>
 
-class QThread;
+class QTimer;
 
 // Store and forward: the rows of a station's journal (its audit log, where
 // each row is on the disk before its verdict is shown) sent to the line's
@@ -60,16 +63,28 @@ signals:
     void passEnded();
 
 public:
-    // What its thread works with.
-    struct Work;
+    // What its thread works with: touched on that thread alone, but for
+    // `pending` and `asked`.
+    struct Work
+    {
+        QString connection;
+        QString journal;
+        QString name; // of the database connection
+        bool connected = false;
+        QTimer *retry = nullptr;          // lives on the thread
+        std::atomic<bool> pending{false}; // a pass is queued
+        std::atomic<int> asked{0};        // passes asked for
+        // Tells the owner how many rows wait and why; at a pass's end,
+        // `served` is how many passes asked for it has served (else -1).
+        std::function<void(int, const QString &, int)> tell;
+    };
 
 private:
     void tell(int waiting, const QString &problem);
     void ended(int served);
 
-    QThread *m_thread;
-    QObject *m_context; // lives on m_thread
-    std::shared_ptr<Work> m_work;
+    Work m_work;
+    WorkThread m_thread; // ends before m_work goes
     int m_waiting = 0;
     QString m_problem;
     int m_asked = 0;  // start() and rowsAdded() calls

@@ -2,11 +2,10 @@
 #define NIMBAL_AUDITLOGWRITER_H
 
 #include "files/auditlog.h"
+#include "thread/workthread.h"
 
 #include <QObject>
 #include <QString>
-
-class QThread;
 
 // The audit log written on a thread of its own. Each row is written and
 // synced there, so a slow or network disk holds up neither the lanes'
@@ -35,9 +34,8 @@ signals:
 
 private:
     AuditLog m_log; // used on m_thread once it is open
-    QThread *m_thread;
-    QObject *m_worker; // lives on m_thread
     bool m_open = false;
+    WorkThread m_thread; // ends, after the rows given, before the log is closed
 };
 
 #endif

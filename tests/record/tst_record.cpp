@@ -11,7 +11,6 @@
 #include "recordsender.h"
 #include "referenceframe.h"
 
-#include <QProcess>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -59,19 +58,6 @@ bool append(const QString &journal, int first, int last)
     return true;
 }
 
-// The schema, as `nimbalctl db init` makes it.
-bool initSchema(const QString &connection)
-{
-    QString problem;
-    if (!RecordDatabase::open(connection, QStringLiteral("schema"), &problem))
-        return false;
-    int before = 0;
-    const bool made =
-        RecordSchema::init(QSqlDatabase::database(QStringLiteral("schema")), &before, &problem);
-    RecordDatabase::close(QStringLiteral("schema"));
-    return made;
-}
-
 // Waits until the sender has told of a pass that left `waiting` rows.
 bool waitsFor(RecordSender &sender, int waiting)
 {
@@ -90,13 +76,6 @@ int count(const QString &database, const QString &where = QStringLiteral("true")
         .value(0)
         .value(0)
         .toInt();
-}
-
-bool server(const char *action)
-{
-    return QProcess::execute(QStringLiteral("bash"),
-                             {QStringLiteral(NIMBAL_POSTGRES_SERVER), QLatin1String(action),
-                              PostgresTest::folder()}) == 0;
 }
 
 } // namespace
@@ -125,7 +104,7 @@ void TestRecord::initTestCase()
 void TestRecord::aRunsRowsArriveWithEveryField()
 {
     const QString db = PostgresTest::freshDatabase(QStringLiteral("record_fields"));
-    QVERIFY(initSchema(db));
+    QVERIFY(PostgresTest::initSchema(db));
     const QString journal = m_dir.filePath(QStringLiteral("fields.csv"));
     {
         AuditLog log;
@@ -169,7 +148,7 @@ void TestRecord::aRunsRowsArriveWithEveryField()
 void TestRecord::rowsWaitWhileTheServerIsAwayAndArriveOnce()
 {
     const QString db = PostgresTest::freshDatabase(QStringLiteral("record_away"));
-    QVERIFY(initSchema(db));
+    QVERIFY(PostgresTest::initSchema(db));
     const QString journal = m_dir.filePath(QStringLiteral("away.csv"));
     QVERIFY(append(journal, 1, 10));
     RecordSender sender(db, journal);
@@ -177,12 +156,12 @@ void TestRecord::rowsWaitWhileTheServerIsAwayAndArriveOnce()
     QVERIFY(waitsFor(sender, 0));
     QCOMPARE(count(QStringLiteral("record_away")), 10);
 
-    QVERIFY(server("pause"));
+    QVERIFY(PostgresTest::server("pause"));
     QVERIFY(append(journal, 11, 30));
     sender.rowsAdded();
     const bool waited = waitsFor(sender, 20);
     const QString problem = sender.problem();
-    QVERIFY(server("resume"));
+    QVERIFY(PostgresTest::server("resume"));
     QVERIFY(waited);
     QVERIFY2(problem.startsWith(QStringLiteral("database %1: ").arg(db)), qPrintable(problem));
 
@@ -201,7 +180,7 @@ void TestRecord::rowsWaitWhileTheServerIsAwayAndArriveOnce()
 void TestRecord::aStationsLoginMayOnlyAddAndRead()
 {
     PostgresTest::freshDatabase(QStringLiteral("record_login"));
-    QVERIFY(initSchema(PostgresTest::connection(QStringLiteral("record_login"))));
+    QVERIFY(PostgresTest::initSchema(PostgresTest::connection(QStringLiteral("record_login"))));
     QVERIFY(PostgresTest::createStationLogin(QStringLiteral("station_a"), QStringLiteral("pw-a")));
     const QString asStation =
         PostgresTest::connection(QStringLiteral("record_login"), QStringLiteral("station_a"));
@@ -245,8 +224,8 @@ void TestRecord::aStationsLoginMayOnlyAddAndRead()
 void TestRecord::theSchemaIsMadeOnceAndANewerOneRefused()
 {
     const QString db = PostgresTest::freshDatabase(QStringLiteral("record_schema"));
-    QVERIFY(initSchema(db));
-    QVERIFY(initSchema(db)); // again: up to date
+    QVERIFY(PostgresTest::initSchema(db));
+    QVERIFY(PostgresTest::initSchema(db)); // again: up to date
     QCOMPARE(PostgresTest::query(QStringLiteral("record_schema"),
                                  QStringLiteral("SELECT version FROM nimbal_schema")),
              (QVector<QStringList>{{QStringLiteral("1")}}));

@@ -2,10 +2,12 @@
 // line sees and does. The lanes themselves are tested in tests/link.
 
 #include "eventpasses.h"
+#include "postgrestest.h"
 #include "programrun.h"
 #include "servosimulator.h"
 #include "stationwindow.h"
 #include "textlines.h"
+#include "nimbalversion.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -82,6 +84,7 @@ private slots:
     void aRefusedFileIsNeverReplacedAndSendsNothing();
     void oneScannerLabelsTwoLanesEachInItsRow();
     void aFreshAccountGetsItsLogFolder();
+    void itsRowsGoToTheLinesDatabaseOrWait();
     void closingWhileSettingUpFinishesTheServoFirst();
     void optionsStartItAndSigtermEndsIt();
     void keptSettingsComeBackWhole();
@@ -248,6 +251,54 @@ void TestStation::aFreshAccountGetsItsLogFolder()
         m_dir.filePath(QStringLiteral("fresh-home/Documents/nimbal-station-log.csv"));
     QTRY_COMPARE_WITH_TIMEOUT(linesOf(log).size(), 2, kWaitMs);
     window.stop();
+}
+
+// With the line's database set, a servo's row goes there too, with the
+// station's name and the operator; with one that cannot be reached, the
+// row waits in the log and the status line says why.
+void TestStation::itsRowsGoToTheLinesDatabaseOrWait()
+{
+    QVERIFY2(!PostgresTest::folder().isEmpty(), "no PostgreSQL server (ctest's fixture)");
+    const QString db = PostgresTest::freshDatabase(QStringLiteral("station_record"));
+    QVERIFY(QProcess::execute(QStringLiteral(NIMBALCTL), {QStringLiteral("db"),
+                                                          QStringLiteral("init"), db}) == 0);
+    for (const QString &database :
+         {PostgresTest::connection(QStringLiteral("station_no_such_db")), db}) {
+        ServoSimulator servo;
+        StationWindow window;
+        QVERIFY(window.setParameterFile(dataPath("wanted-values.txt")));
+        window.setPorts({servo.slavePath()});
+        window.setLogPath(m_dir.filePath(database == db ? QStringLiteral("db.csv")
+                                                        : QStringLiteral("away.csv")));
+        window.setDatabase(database);
+        window.setStationName(QStringLiteral("line-3"));
+        window.setOperatorName(QStringLiteral("Chen"));
+        QVERIFY(window.start());
+        QTRY_COMPARE_WITH_TIMEOUT(verdictOf(tiles(window).constFirst()), QStringLiteral("pass"),
+                                  kWaitMs);
+        const auto status = [&window] {
+            for (const QLabel *label : window.findChildren<QLabel *>()) {
+                if (label->accessibleName() == QLatin1String("Database status"))
+                    return label->text();
+            }
+            return QString();
+        };
+        if (database == db) {
+            QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("database: every row sent"), kWaitMs);
+            QCOMPARE(PostgresTest::query(QStringLiteral("station_record"),
+                                         QStringLiteral("SELECT \"station\", \"operator\", "
+                                                        "\"software\" FROM servo_records")),
+                     (QVector<QStringList>{{QStringLiteral("line-3"), QStringLiteral("Chen"),
+                                            QStringLiteral("nimbal-station " NIMBAL_VERSION)}}));
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(status().startsWith(QStringLiteral(
+                                         "database: 1 row waiting: database %1: cannot connect: ")
+                                                             .arg(database)),
+                                     kWaitMs);
+        }
+        window.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.isRunning(), kWaitMs);
+    }
 }
 
 void TestStation::closingWhileSettingUpFinishesTheServoFirst()

@@ -10,7 +10,6 @@ nimbalctl=$1
 sim=$2
 file=$3
 here=$(cd "$(dirname "$0")" && pwd)
-run="$here/../../tools/windows/wine-run.sh"
 source "$here/../../tools/windows/wine-env.sh"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -32,12 +31,7 @@ mkdir "$work/odbc"
 sed 's/^CommLog *=.*/CommLog=0/' /etc/odbcinst.ini >"$work/odbc/odbcinst.ini"
 export ODBCSYSINI=$work/odbc
 
-nimbalctl() {
-    status=0
-    "$run" "$nimbalctl" "$@" >"$work/out" 2>"$work/err" || status=$?
-    out=$(tr -d '\r' <"$work/out")
-    err=$(tr -d '\r' <"$work/err" | grep -v '^wine: ' || true)
-}
+nimbalctl() { nimbal_run_windows "$nimbalctl" "$@"; }
 
 nimbalctl db init "$db"
 [ "$status" -eq 0 ] && [ "$out" = "schema version 1: created" ] ||

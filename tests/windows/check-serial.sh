@@ -24,14 +24,8 @@ serve() {
     nimbal_serve_com "$sim" "$@" || fail "no simulated servo on $1"
 }
 
-# nimbalctl ARGUMENT...: runs nimbalctl.exe; its output without the CR of
-# Windows line ends is in $out, its messages in $err, its status in $status.
-nimbalctl() {
-    status=0
-    "$run" "$nimbalctl" "$@" >"$work/out" 2>"$work/err" || status=$?
-    out=$(tr -d '\r' <"$work/out")
-    err=$(tr -d '\r' <"$work/err" | grep -v '^wine: ' || true)
-}
+# nimbalctl ARGUMENT...: runs nimbalctl.exe, with $out, $err and $status.
+nimbalctl() { nimbal_run_windows "$nimbalctl" "$@"; }
 
 expect() { # STATUS WHAT
     [ "$status" -eq "$1" ] || fail "$2: exit $status, not $1; stdout: $out; stderr: $err"

@@ -1,6 +1,7 @@
 // nimbal-servo-sim: a servo controller on a pseudo-terminal. Prints the
 // slave's path on one line; point the tool's port at it. Runs until
-// SIGINT or SIGTERM.
+// SIGINT or SIGTERM. With --hands, lines on standard input unplug the
+// servo and plug one in, as a person's hands do on a line.
 
 #include "lane/terminationwatch.h"
 #include "servosimulator.h"
@@ -8,7 +9,10 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHash>
+#include <QSocketNotifier>
 #include <QTextStream>
+
+#include <unistd.h>
 
 namespace {
 
@@ -63,8 +67,13 @@ int main(int argc, char *argv[])
         QStringLiteral("After every write, NAME holds VALUE whatever was written: a servo that "
                        "does not take a setting (NeutralPoint=1500). May be given again."),
         QStringLiteral("NAME=VALUE"));
+    const QCommandLineOption handsOption(
+        QStringLiteral("hands"),
+        QStringLiteral("Take a line at a time on standard input: \"out\" unplugs the servo, "
+                       "\"in\" plugs a new one in (with the values a servo starts with), "
+                       "\"back\" plugs the last one in again."));
     parser.addOptions({delayOption, splitOption, noiseOption, silentOption, holdOption, echoOption,
-                       faultOption, forceOption});
+                       faultOption, forceOption, handsOption});
     parser.process(app);
 
     int delay = 0;
@@ -116,6 +125,26 @@ int main(int argc, char *argv[])
                             << servo.errorString() << '\n';
         return 1;
     }
+
+    // A person's hands: unplugging, a new servo, the same one again.
+    QSocketNotifier hands(0, QSocketNotifier::Read);
+    hands.setEnabled(parser.isSet(handsOption));
+    QObject::connect(&hands, &QSocketNotifier::activated, &servo, [&] {
+        char buffer[256];
+        const ssize_t got = ::read(0, buffer, sizeof buffer);
+        if (got <= 0)
+            return hands.setEnabled(false);
+        for (const QByteArray &line : QByteArray(buffer, int(got)).split('\n')) {
+            if (line.trimmed() == "out") {
+                servo.setSilent(true);
+            } else if (line.trimmed() == "in") {
+                servo.setValues(ServoSimulator::startValues());
+                servo.setSilent(false);
+            } else if (line.trimmed() == "back") {
+                servo.setSilent(false);
+            }
+        }
+    });
 
     const TerminationWatch termination;
     QObject::connect(&termination, &TerminationWatch::requested, &app, &QCoreApplication::quit);

@@ -48,3 +48,16 @@ nimbal_stop_serving() {
     for link in "${nimbal_served_links[@]}"; do rm -f "$link"; done
     nimbal_served_links=()
 }
+
+# nimbal_run_windows PROGRAM.exe [ARGUMENT...]: runs it under Wine (as
+# wine-run.sh does); its output without the CR of Windows line ends is in
+# $out, its messages without Wine's own in $err, its exit status in $status.
+nimbal_run_windows() {
+    local output
+    output=$(mktemp -d)
+    status=0
+    "$nimbal_windows_here/wine-run.sh" "$@" >"$output/out" 2>"$output/err" || status=$?
+    out=$(tr -d '\r' <"$output/out")
+    err=$(tr -d '\r' <"$output/err" | grep -v '^wine: ' || true)
+    rm -rf "$output"
+}

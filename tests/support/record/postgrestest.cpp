@@ -1,6 +1,10 @@
 #include "postgrestest.h"
 
+#include "recorddatabase.h"
+#include "recordschema.h"
+
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -50,6 +54,24 @@ namespace PostgresTest {
 QString folder()
 {
     return qEnvironmentVariable("NIMBAL_TEST_POSTGRES");
+}
+
+bool server(const char *action, const QString &where)
+{
+    return QProcess::execute(QStringLiteral("bash"), {QStringLiteral(NIMBAL_POSTGRES_SERVER),
+                                                      QLatin1String(action), where}) == 0;
+}
+
+bool initSchema(const QString &connection)
+{
+    const QString name = QStringLiteral("postgrestest-schema");
+    QString problem;
+    if (!RecordDatabase::open(connection, name, &problem))
+        return false;
+    int before = 0;
+    const bool made = RecordSchema::init(QSqlDatabase::database(name), &before, &problem);
+    RecordDatabase::close(name);
+    return made;
 }
 
 QString connection(const QString &database, const QString &user)

@@ -13,6 +13,12 @@ namespace PostgresTest {
 
 // The server's folder; empty when no server was started for the test.
 QString folder();
+// Does `action` (start, stop, pause, resume) to the server in `where`, or
+// in folder(), with tests/record/postgres-server.sh.
+bool server(const char *action, const QString &where = folder());
+// The line record's schema in the database `connection` names, as
+// `nimbalctl db init` makes it.
+bool initSchema(const QString &connection);
 // A libpq connection string for `database` as `user`.
 QString connection(const QString &database, const QString &user = QStringLiteral("nimbal_admin"));
 // Drops `database` if it is there and creates it empty; its connection.

@@ -84,6 +84,7 @@ private slots:
     void aRefusedFileIsNeverReplacedAndSendsNothing();
     void oneScannerLabelsTwoLanesEachInItsRow();
     void aFreshAccountGetsItsLogFolder();
+    void anAdapterGoneSaysWhy();
     void itsRowsGoToTheLinesDatabaseOrWait();
     void closingWhileSettingUpFinishesTheServoFirst();
     void optionsStartItAndSigtermEndsIt();
@@ -250,6 +251,22 @@ void TestStation::aFreshAccountGetsItsLogFolder()
     const QString log =
         m_dir.filePath(QStringLiteral("fresh-home/Documents/nimbal-station-log.csv"));
     QTRY_COMPARE_WITH_TIMEOUT(linesOf(log).size(), 2, kWaitMs);
+    window.stop();
+}
+
+// A lane whose adapter is not there says so, in the link's words.
+void TestStation::anAdapterGoneSaysWhy()
+{
+    StationWindow window;
+    QVERIFY(window.setParameterFile(dataPath("wanted-values.txt")));
+    window.setPorts({QStringLiteral("/dev/nimbal-no-such-port")});
+    window.setLogPath(m_dir.filePath(QStringLiteral("gone.csv")));
+    QVERIFY(window.start());
+    QFrame *tile = tiles(window).constFirst();
+    QCOMPARE(verdictOf(tile), QStringLiteral("gone"));
+    QVERIFY2(textOf(tile, "detail").endsWith(
+                 QLatin1String("; the port is not there: is the adapter plugged in?")),
+             qPrintable(textOf(tile, "detail")));
     window.stop();
 }
 

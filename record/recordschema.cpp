@@ -34,7 +34,7 @@ QList<Version> versions()
     for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
         const QRegularExpressionMatch match = heading.match(line);
         if (match.hasMatch()) {
-            found.append({match.captured(1).toInt(), {}});
+            found.append(Version{match.captured(1).toInt(), {}});
         } else if (!found.isEmpty() && !line.startsWith(QLatin1String("--"))) {
             statement += line + QLatin1Char('\n');
             if (line.trimmed().endsWith(QLatin1Char(';'))) {

@@ -46,22 +46,8 @@ int BatchRun::run()
         m_console.message(m_logFile, QStringLiteral("cannot append: %1").arg(reason));
         return ExitStatus::kBadInput;
     }
-    // The rows go to the database from the log, which keeps them meanwhile;
-    // those an earlier run left unsent go first.
-    std::unique_ptr<RecordSender> sender;
     std::unique_ptr<LineLabels> lineLabels;
-    if (!m_db.isEmpty()) {
-        sender = std::make_unique<RecordSender>(m_db, m_logFile);
-        QObject::connect(&group, &LaneGroup::servoDone, sender.get(), &RecordSender::rowsAdded);
-        QObject::connect(
-            sender.get(), &RecordSender::statusChanged, &group,
-            [this](int waiting, const QString &problem) { watchDatabase(waiting, problem); });
-        sender->start();
-        if (m_labels) {
-            lineLabels = std::make_unique<LineLabels>(m_db, m_servo.timeoutMs);
-            group.setLineCheck(lineLabels->ask());
-        }
-    }
+    const std::unique_ptr<RecordSender> sender = record(group, &lineLabels);
     for (Lane *lane : group.lanes()) {
         if (!lane->open()) {
             m_console.message(lane->port(), LinkText::cannotOpen(lane->adapterProblem()));
@@ -70,40 +56,67 @@ int BatchRun::run()
     }
     watch(group);
     StdinLines lines;
-    if (m_labels) {
-        const auto feed = [this, &group, &lines] {
-            feedLabels(group, lines);
-        };
-        QObject::connect(&lines, &StdinLines::arrived, &group, feed);
-        QObject::connect(&group, &LaneGroup::labelsChanged, &group, feed);
-        QObject::connect(&group, &LaneGroup::labelRefused, &group,
-                         [this, feed](const QString &label, const QString &reason) {
-                             m_console.message(QStringLiteral("label %1").arg(label),
-                                               QStringLiteral("refused: %1").arg(reason));
-                             feed();
-                         });
-        lines.start();
-    }
+    if (m_labels)
+        takeLabels(group, lines);
     waitUntilFinished(group);
-    if (sender) {
-        // The last rows get a pass of their own before the batch ends.
-        QEventLoop loop;
-        QObject::connect(sender.get(), &RecordSender::passEnded, &loop, [&] {
-            if (sender->isCaughtUp())
-                loop.quit();
-        });
-        sender->rowsAdded();
-        loop.exec();
-        if (sender->waiting() > 0)
-            m_console.message(m_logFile, QStringLiteral("%1 rows wait for the database; they go "
-                                                        "with the next run, or with 'nimbalctl "
-                                                        "db send'")
-                                             .arg(sender->waiting()));
-    }
+    if (sender)
+        sendLastRows(*sender);
     m_console.out(LinkText::totals(group.done(), group.passed(), group.failed()));
     return ExitStatus::of(ExitStatus::BatchEnd{m_logFailed || m_console.outputFailed(),
                                                group.portWasLost(), group.failed() > 0,
                                                m_count != 0 && group.done() < m_count});
+}
+
+std::unique_ptr<RecordSender> BatchRun::record(LaneGroup &group,
+                                               std::unique_ptr<LineLabels> *lineLabels)
+{
+    if (m_db.isEmpty())
+        return nullptr;
+    // The rows go to the database from the log, which keeps them meanwhile;
+    // those an earlier run left unsent go first.
+    auto sender = std::make_unique<RecordSender>(m_db, m_logFile);
+    QObject::connect(&group, &LaneGroup::servoDone, sender.get(), &RecordSender::rowsAdded);
+    QObject::connect(
+        sender.get(), &RecordSender::statusChanged, &group,
+        [this](int waiting, const QString &problem) { watchDatabase(waiting, problem); });
+    sender->start();
+    if (m_labels) {
+        *lineLabels = std::make_unique<LineLabels>(m_db, m_servo.timeoutMs);
+        group.setLineCheck((*lineLabels)->ask());
+    }
+    return sender;
+}
+
+void BatchRun::sendLastRows(RecordSender &sender)
+{
+    // The last rows get a pass of their own before the batch ends.
+    QEventLoop loop;
+    QObject::connect(&sender, &RecordSender::passEnded, &loop, [&] {
+        if (sender.isCaughtUp())
+            loop.quit();
+    });
+    sender.rowsAdded();
+    loop.exec();
+    if (sender.waiting() > 0)
+        m_console.message(m_logFile, QStringLiteral("%1 rows wait for the database; they go with "
+                                                    "the next run, or with 'nimbalctl db send'")
+                                         .arg(sender.waiting()));
+}
+
+void BatchRun::takeLabels(LaneGroup &group, StdinLines &lines)
+{
+    const auto feed = [this, &group, &lines] {
+        feedLabels(group, lines);
+    };
+    QObject::connect(&lines, &StdinLines::arrived, &group, feed);
+    QObject::connect(&group, &LaneGroup::labelsChanged, &group, feed);
+    QObject::connect(&group, &LaneGroup::labelRefused, &group,
+                     [this, feed](const QString &label, const QString &reason) {
+                         m_console.message(QStringLiteral("label %1").arg(label),
+                                           QStringLiteral("refused: %1").arg(reason));
+                         feed();
+                     });
+    lines.start();
 }
 
 void BatchRun::watchDatabase(int waiting, const QString &problem)

@@ -7,10 +7,14 @@
 #include <QHash>
 #include <QString>
 
+#include <memory>
+
 #include <optional>
 
 class Console;
 class LaneGroup;
+class LineLabels;
+class RecordSender;
 class StdinLines;
 struct Invocation;
 
@@ -34,6 +38,13 @@ private:
     // file, the ports or the log will not do.
     std::optional<ParameterSet> checkedInput();
     void watch(LaneGroup &group);
+    // With --db: the sender of the group's rows, and with --labels the
+    // line's label check in `lineLabels`; none without.
+    std::unique_ptr<RecordSender> record(LaneGroup &group, std::unique_ptr<LineLabels> *lineLabels);
+    // Waits for a pass that holds the last rows; says what still waits.
+    void sendLastRows(RecordSender &sender);
+    // Labels from standard input for the servos that wait for them.
+    void takeLabels(LaneGroup &group, StdinLines &lines);
     // Says once when the database goes away, and once when it is back.
     void watchDatabase(int waiting, const QString &problem);
     // Gives the lines that have come to the servos that wait for labels.

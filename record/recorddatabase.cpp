@@ -1,5 +1,7 @@
 #include "recorddatabase.h"
 
+#include "text/catalogue.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTranslator>
@@ -33,15 +35,7 @@ bool RecordDatabase::installTranslation(const QLocale &locale)
     Q_INIT_RESOURCE(recordtranslations);
     static QTranslator english;
     static QTranslator native;
-    const QString folder = QStringLiteral(":/i18n");
-    if (english.isEmpty() && english.load(QStringLiteral("nimbal-record_en"), folder))
-        QCoreApplication::installTranslator(&english);
-    if (locale.language() == QLocale::English || locale.language() == QLocale::C)
-        return true;
-    if (!native.load(locale, QStringLiteral("nimbal-record"), QStringLiteral("_"), folder))
-        return false;
-    QCoreApplication::installTranslator(&native);
-    return true;
+    return Catalogue::install(QStringLiteral("nimbal-record"), locale, &english, &native);
 }
 
 bool RecordDatabase::open(const QString &connection, const QString &name, QString *problem)

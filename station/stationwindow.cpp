@@ -10,6 +10,7 @@
 #include "recorddatabase.h"
 #include "recordsender.h"
 #include "stationsettings.h"
+#include "text/catalogue.h"
 #include "text/linktext.h"
 
 #include <QApplication>
@@ -126,18 +127,12 @@ bool StationWindow::installTranslation(const QLocale &locale)
     static QTranslator english;
     static QTranslator station;
     static QTranslator qt;
-    // English for its plural forms, the language of `locale` over it.
-    const QString folder = QStringLiteral(":/i18n");
-    if (english.isEmpty() && english.load(QStringLiteral("nimbal-station_en"), folder))
-        QApplication::installTranslator(&english);
-    const bool link =
+    const bool parts =
         LinkText::installTranslation(locale) && RecordDatabase::installTranslation(locale);
+    if (!Catalogue::install(QStringLiteral("nimbal-station"), locale, &english, &station) || !parts)
+        return false;
     if (locale.language() == QLocale::English || locale.language() == QLocale::C)
         return true;
-    if (!link ||
-        !station.load(locale, QStringLiteral("nimbal-station"), QStringLiteral("_"), folder))
-        return false;
-    QApplication::installTranslator(&station);
     // Qt's own words, in its dialogs, where the system has them.
     if (qt.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
                 QLibraryInfo::location(QLibraryInfo::TranslationsPath)))

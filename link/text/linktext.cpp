@@ -1,5 +1,7 @@
 #include "text/linktext.h"
 
+#include "text/catalogue.h"
+
 #include <QLocale>
 #include <QTranslator>
 
@@ -8,22 +10,6 @@ namespace {
 using Kind = LineFinding::Kind;
 using Step = ServoSetUp::Result::Step;
 
-// English first, for its plural forms; the language of `locale` over it.
-// `catalogue` is a name of the translations compiled in (":/i18n").
-bool install(const QString &catalogue, const QLocale &locale, QTranslator *english,
-             QTranslator *native)
-{
-    const QString folder = QStringLiteral(":/i18n");
-    if (english->isEmpty() && english->load(catalogue + QStringLiteral("_en"), folder))
-        QCoreApplication::installTranslator(english);
-    if (locale.language() == QLocale::English || locale.language() == QLocale::C)
-        return true;
-    if (!native->load(locale, catalogue, QStringLiteral("_"), folder))
-        return false;
-    QCoreApplication::installTranslator(native);
-    return true;
-}
-
 } // namespace
 
 bool LinkText::installTranslation(const QLocale &locale)
@@ -31,7 +17,7 @@ bool LinkText::installTranslation(const QLocale &locale)
     Q_INIT_RESOURCE(linktranslations);
     static QTranslator english;
     static QTranslator native;
-    return install(QStringLiteral("nimbal-link"), locale, &english, &native);
+    return Catalogue::install(QStringLiteral("nimbal-link"), locale, &english, &native);
 }
 
 QString LinkText::openProblem(const PortProblem &problem)
